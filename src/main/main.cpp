@@ -1,0 +1,89 @@
+// Entry point and run sequence: parse, validate, wait for the tap,
+// confirm it with a pulse, report it.
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+
+#include "../tapmap/tapmap.h"
+#include "../touch/touch.h"
+#include "../vibra/vibra.h"
+#include "main.h"
+
+namespace {
+
+void print_coordinates(const settings& s, int32_t x, int32_t y) {
+    if (s.printX) {
+        printf("%d", x);
+    }
+    if (s.printX && s.printY) {
+        putchar(':');
+    }
+    if (s.printY) {
+        printf("%d", y);
+    }
+    if (s.printTimeSpent != 0) {
+        printf(";%d", s.delay);
+    }
+    putchar('\n');
+}
+
+// Character mode: the first map entry holding the tap decides the output
+// and the status.
+int print_mapped(const settings& s, int32_t x, int32_t y) {
+    const int result = output_mapped_char(s.mapFile, x, y, s.asciiCode ? 1 : 0);
+    if (s.printTimeSpent != 0) {
+        printf(";%d", s.delay);
+    }
+    return result;
+}
+
+int run(settings* s) {
+    int32_t x = 0;
+    int32_t y = 0;
+    const int tap = get_touchtap(s->touchFd, &s->delay, &x, &y, s->waitMode, s->readMode);
+    if (tap == TAP_TIMEOUT) {
+        puts("timeout");
+        return ZENTU_TIMEOUT;
+    }
+    if (tap == TAP_GONE) {
+        fputs("touch input device is gone\n", stderr);
+        return ZENTU_ERROR;
+    }
+    if (send_vibra(s->vibraFd) != 0) {
+        return ZENTU_ERROR;
+    }
+    if (s->charMode) {
+        return print_mapped(*s, x, y);
+    }
+    print_coordinates(*s, x, y);
+    return ZENTU_OK;
+}
+
+// Output that never reached its reader must not end with a success status,
+// least of all with a button's value.
+int check_output(int status) {
+    errno = 0;
+    if (fflush(stdout) == 0 && ferror(stdout) == 0) {
+        return status;
+    }
+    if (errno != 0) {
+        perror("cannot write standard output");
+    } else {
+        fputs("cannot write standard output\n", stderr);
+    }
+    return ZENTU_ERROR;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    settings s;
+    int status = ZENTU_OK;
+    if (parse_command_line(argc, argv, &s, &status)) {
+        status = validate_settings(s);
+        if (status == ZENTU_OK) {
+            status = run(&s);
+        }
+    }
+    return check_output(status);
+}

@@ -1,0 +1,45 @@
+// Command line and run control.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+// What main returns; the exit status is the low 8 bits.
+enum zentu_status : int {
+    ZENTU_OK = 0,
+    ZENTU_TIMEOUT = -1,  // also: no map entry holds the tap
+    ZENTU_ERROR = -2,
+};
+
+// No open can return this, so a device opened as descriptor 0 still counts.
+inline constexpr int NO_DEVICE = -1;
+
+struct settings {
+    int touchFd = NO_DEVICE;
+    int vibraFd = NO_DEVICE;
+    FILE* mapFile = nullptr;
+    int32_t delay = 0;  // the limit going into the wait, the time spent after it
+    bool printX = false;
+    bool printY = false;
+    bool charMode = false;
+    bool asciiCode = false;
+    // Set through the flag field of their long options.
+    int waitMode = 1;
+    int readMode = 1;
+    int printTimeSpent = 0;
+};
+
+// Parses the command line into s, opening devices and the map file as their
+// options are met. Returns true when the run goes on; false when it is over,
+// with the value main must return in *status.
+[[nodiscard]] bool parse_command_line(int argc, char** argv, settings* s, int* status);
+
+// Checks the parsed combination, printing the first problem found.
+// Returns ZENTU_OK or ZENTU_ERROR.
+[[nodiscard]] int validate_settings(const settings& s);
+
+// Reads a delay argument as strtol does in base 10, held at the signed
+// 32-bit limits on every host.
+[[nodiscard]] int32_t parse_delay(const char* arg);
+
+void print_help();

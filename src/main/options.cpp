@@ -1,0 +1,138 @@
+// Option table, option parsing and validation of the combination.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include <fcntl.h>
+#include <getopt.h>
+
+#include "main.h"
+
+namespace {
+
+constexpr const char* short_options = "t:v:m:d:M:xycha";
+
+// Opens path as a device; prints the reason and returns false on failure.
+bool open_device(const char* path, int flags, const char* what, int* fd) {
+    const int opened = open(path, flags);
+    if (opened < 0) {
+        perror(what);
+        return false;
+    }
+    *fd = opened;
+    return true;
+}
+
+bool open_map(const char* path, FILE** map) {
+    FILE* opened = fopen(path, "r");
+    if (opened == nullptr) {
+        perror("cannot open mapping table");
+        return false;
+    }
+    *map = opened;
+    return true;
+}
+
+// Acts on one option the parser returned. Returns true to go on parsing;
+// false when the run is over, with main's value in *status.
+bool apply_option(int opt, settings* s, int* status) {
+    switch (opt) {
+    case 0:  // a long option that set its flag
+        return true;
+    case 'x':
+        s->printX = true;
+        return true;
+    case 'y':
+        s->printY = true;
+        return true;
+    case 'a':
+        s->asciiCode = true;
+        s->charMode = true;
+        return true;
+    case 'c':
+        s->charMode = true;
+        return true;
+    case 't':
+        *status = ZENTU_ERROR;
+        return open_device(optarg, O_RDONLY, "cannot open touch input device", &s->touchFd);
+    case 'v':
+        *status = ZENTU_ERROR;
+        return open_device(optarg, O_RDWR, "cannot open vibration output device", &s->vibraFd);
+    case 'm':
+        *status = ZENTU_ERROR;
+        return open_map(optarg, &s->mapFile);
+    case 'd':
+        s->delay = parse_delay(optarg);
+        return true;
+    case 'M':
+        return true;
+    case 'h':
+        print_help();
+        *status = ZENTU_OK;
+        return false;
+    default:
+        // The parser has already complained on standard error. A misspelt
+        // option must not pass for a successful run, so this is an error.
+        print_help();
+        *status = ZENTU_ERROR;
+        return false;
+    }
+}
+
+}  // namespace
+
+int32_t parse_delay(const char* arg) {
+    const long v = strtol(arg, nullptr, 10);
+    if (v > INT32_MAX) {
+        return INT32_MAX;
+    }
+    if (v < INT32_MIN) {
+        return INT32_MIN;
+    }
+    return static_cast<int32_t>(v);
+}
+
+bool parse_command_line(int argc, char** argv, settings* s, int* status) {
+    const option long_options[] = {
+        {"wait-for-start", no_argument, &s->waitMode, 1},
+        {"wait-for-end", no_argument, &s->waitMode, 0},
+        {"read-first", no_argument, &s->readMode, 0},
+        {"read-last", no_argument, &s->readMode, 1},
+        {"print-time-spent", no_argument, &s->printTimeSpent, 1},
+        {"print-x", no_argument, nullptr, 'x'},
+        {"print-y", no_argument, nullptr, 'y'},
+        {"print-character", no_argument, nullptr, 'c'},
+        {"print-ascii-code", no_argument, nullptr, 'a'},
+        {"help", no_argument, nullptr, 'h'},
+        {"touch-dev", required_argument, nullptr, 't'},
+        {"vibra-dev", required_argument, nullptr, 'v'},
+        {"map-file", required_argument, nullptr, 'm'},
+        {"wait-delay", required_argument, nullptr, 'd'},
+        {nullptr, 0, nullptr, 0},
+    };
+    for (;;) {
+        const int opt = getopt_long(argc, argv, short_options, long_options, nullptr);
+        if (opt == -1) {
+            return true;
+        }
+        if (!apply_option(opt, s, status)) {
+            return false;
+        }
+    }
+}
+
+int validate_settings(const settings& s) {
+    if (s.touchFd == NO_DEVICE) {
+        puts("touch input device is mandatory parameter");
+        return ZENTU_ERROR;
+    }
+    if (!s.printX && !s.printY && !s.charMode) {
+        puts("output mode must be specified");
+        return ZENTU_ERROR;
+    }
+    if (s.charMode && s.mapFile == nullptr) {
+        puts("there is no mapping table");
+        return ZENTU_ERROR;
+    }
+    return ZENTU_OK;
+}

@@ -1,0 +1,45 @@
+// Tap map: a text file that divides the screen into rectangles, each with
+// a numeric value and a character.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+// One map line. A tap (x, y) is inside when x1 < x <= x2 and y1 < y <= y2.
+struct map_entry {
+    int32_t x1;
+    int32_t y1;
+    int32_t x2;
+    int32_t y2;
+    int32_t value;
+    unsigned char character;
+};
+
+// Lines are read in pieces of at most MAP_LINE_SIZE - 1 characters.
+inline constexpr int MAP_LINE_SIZE = 200;
+
+enum mapline_result : int {
+    MAPLINE_ENTRY = 1,    // all six fields found, entry filled
+    MAPLINE_SKIPPED = 0,  // comment, blank or too few fields
+    MAPLINE_END = -1,     // end of file or read error
+};
+
+// Returns the first character of line that is not a space or tab, or null
+// when there is none or it is '#'.
+[[nodiscard]] char* cleanup_line(char* line);
+
+// Reads a number as strtoul does with automatic base on a 32-bit host,
+// then takes the result as signed 32-bit.
+[[nodiscard]] int32_t parse_map_number(const char* field);
+
+// Clears *entry, reads the next line (or piece) of file and parses it.
+// Returns a mapline_result.
+[[nodiscard]] int get_mapline(FILE* file, map_entry* entry);
+
+// Whether the entry's rectangle holds the tap.
+[[nodiscard]] bool entry_holds(const map_entry& e, int32_t x, int32_t y);
+
+// Reads entries until the first that holds (x, y), prints its character
+// (or, with ascii set, its byte value in decimal) and returns its value.
+// Returns -1 with nothing printed when no entry holds the tap.
+[[nodiscard]] int output_mapped_char(FILE* file, int32_t x, int32_t y, int ascii);

@@ -1,0 +1,68 @@
+// Burst reader: the only code that reads the touch device.
+#include <cerrno>
+#include <cstdio>
+
+#include <linux/input.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include "touch.h"
+
+namespace {
+
+// What waiting for the next record found.
+enum class wait_state { ready, silent, gone };
+
+wait_state wait_readable(int fd) {
+    pollfd p{fd, POLLIN, 0};
+    const int n = poll(&p, 1, BURST_POLL_MS);
+    if (n <= 0) {
+        return wait_state::silent;
+    }
+    // A hang-up or error without data means nothing will ever arrive;
+    // without this the wait would spin on an instant poll for ever.
+    if ((p.revents & POLLIN) == 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        return wait_state::gone;
+    }
+    return wait_state::ready;
+}
+
+}  // namespace
+
+int get_touch_burst(int fd, int32_t* x, int32_t* y) {
+    int state = TOUCH_UNCHANGED;
+    unsigned positions = 0;
+    for (;;) {
+        const wait_state w = wait_readable(fd);
+        if (w == wait_state::silent) {
+            return BURST_NONE;
+        }
+        if (w == wait_state::gone) {
+            return BURST_GONE;
+        }
+        input_event ev{};
+        const ssize_t n = read(fd, &ev, sizeof ev);
+        if (n == 0 || (n < 0 && errno == ENODEV)) {
+            return BURST_GONE;
+        }
+        if (n < static_cast<ssize_t>(sizeof ev)) {
+            printf("\nreceived only %d bytes on read", static_cast<int>(n));
+            return BURST_NONE;
+        }
+        if (ev.type == EV_KEY && ev.code == BTN_TOUCH) {
+            if (ev.value == 1) {
+                state = TOUCH_START;
+            } else if (ev.value == 0) {
+                state = TOUCH_END;
+            }
+        } else if (ev.type == EV_ABS && ev.code == ABS_MT_POSITION_X) {
+            *x = ev.value;
+            ++positions;
+        } else if (ev.type == EV_ABS && ev.code == ABS_MT_POSITION_Y) {
+            *y = ev.value;
+            ++positions;
+        } else if (ev.type == EV_SYN && ev.code == SYN_REPORT) {
+            return (positions % 2 != 0) ? BURST_INCOMPLETE : state;
+        }
+    }
+}
