@@ -15,13 +15,22 @@ char* cleanup_line(char* line) {
     return line;
 }
 
+bool read_map_piece(FILE* file, char* piece) {
+    return fgets(piece, MAP_LINE_SIZE, file) != nullptr;
+}
+
 int get_mapline(FILE* file, map_entry* entry) {
     *entry = map_entry{};
-    char line[MAP_LINE_SIZE];
-    if (fgets(line, sizeof line, file) == nullptr) {
+    char piece[MAP_LINE_SIZE];
+    if (!read_map_piece(file, piece)) {
         return MAPLINE_END;
     }
-    char* text = cleanup_line(line);
+    return parse_mapline(piece, entry);
+}
+
+int parse_mapline(char* piece, map_entry* entry) {
+    *entry = map_entry{};
+    char* text = cleanup_line(piece);
     if (text == nullptr) {
         return MAPLINE_SKIPPED;
     }

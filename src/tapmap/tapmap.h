@@ -32,6 +32,14 @@ enum mapline_result : int {
 // then takes the result as signed 32-bit.
 [[nodiscard]] int32_t parse_map_number(const char* field);
 
+// Reads the next line of file, or the next piece of a longer line, into
+// piece (MAP_LINE_SIZE bytes). Returns false at end of file or on error.
+[[nodiscard]] bool read_map_piece(FILE* file, char* piece);
+
+// Clears *entry and parses one piece into it. Returns MAPLINE_ENTRY or
+// MAPLINE_SKIPPED. The piece is cut up in the process.
+[[nodiscard]] int parse_mapline(char* piece, map_entry* entry);
+
 // Clears *entry, reads the next line (or piece) of file and parses it.
 // Returns a mapline_result.
 [[nodiscard]] int get_mapline(FILE* file, map_entry* entry);

@@ -5,7 +5,7 @@ namespace {
 
 struct tap_wait {
     int fd;
-    int32_t limit;  // 0: no limit; any other value, negative ones too, is one
+    int32_t limit;   // 0: no limit; any other value, negative ones too, is one
     int32_t* delay;  // receives every measurement
     double start;
     int32_t x = 0;  // working position, overwritten by every position event
@@ -26,7 +26,9 @@ struct tap_wait {
     }
 };
 
-bool usable(int r) { return r == TOUCH_START || r == TOUCH_UNCHANGED; }
+bool usable(int r) {
+    return r == TOUCH_START || r == TOUCH_UNCHANGED;
+}
 
 int wait_for_start(tap_wait& w, int32_t* x, int32_t* y) {
     for (;;) {

@@ -6,9 +6,9 @@
 
 // Result of one burst: the events up to the next synchronisation report.
 enum burst_result : int {
-    TOUCH_START = 1,      // even position count, last BTN_TOUCH was 1
-    TOUCH_END = 2,        // even position count, last BTN_TOUCH was 0
-    TOUCH_UNCHANGED = 3,  // even position count, no BTN_TOUCH 0/1
+    TOUCH_START = 1,        // even position count, last BTN_TOUCH was 1
+    TOUCH_END = 2,          // even position count, last BTN_TOUCH was 0
+    TOUCH_UNCHANGED = 3,    // even position count, no BTN_TOUCH 0/1
     BURST_INCOMPLETE = -1,  // odd number of position events
     BURST_NONE = -2,        // silence for 100 ms, a failed poll or a short read
     BURST_GONE = -3,        // the device has gone away (hang-up, EOF, ENODEV)
@@ -33,8 +33,8 @@ inline constexpr int BURST_POLL_MS = 100;
 // waitMode 1 waits for touch start, any other value for touch end;
 // readMode 0 keeps the first usable position, any other value the last.
 // Returns a tap_result.
-[[nodiscard]] int get_touchtap(int fd, int32_t* delay, int32_t* x, int32_t* y,
-                               int waitMode, int readMode);
+[[nodiscard]] int get_touchtap(int fd, int32_t* delay, int32_t* x, int32_t* y, int waitMode,
+                               int readMode);
 
 // Seconds on the monotonic clock, with microsecond resolution or better.
 [[nodiscard]] double get_time_with_ms();
