@@ -1,0 +1,136 @@
+// Character mode through the binary: the map entry's character or code,
+// the time spent, and its value as exit status.
+#include <gtest/gtest.h>
+
+#include "child.h"
+
+namespace {
+
+// Two buttons side by side, then a few odd values.
+const char* const keypad =
+    "# two buttons\n"
+    "0 0 100 100 7 A\n"
+    "100 0 200 100 1 B\n"
+    "0 100 100 200 300 C\n"
+    "100 100 200 200 -2 D\n"
+    "200 0 300 100 3 \xE9\n";
+
+struct char_case {
+    const char* name;
+    std::vector<std::string> flags;
+    int32_t x;
+    int32_t y;
+    int status;
+    std::string out;
+};
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const char_case& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class character_mode : public testing::TestWithParam<char_case> {};
+
+TEST_P(character_mode, prints_the_entry_and_ends_with_its_value) {
+    const char_case& c = GetParam();
+    temp_file map(keypad);
+    std::vector<std::string> args = {"-t", TOUCH, "-m", map.path()};
+    args.insert(args.end(), c.flags.begin(), c.flags.end());
+    child_setup setup;
+    setup.touch_steps = {{0, finger_down(c.x, c.y)}};
+    const child_result r = run_zentu(args, setup);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_EQ(r.err, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    taps, character_mode,
+    testing::Values(char_case{"character", {"-c"}, 50, 50, 7, "A"},
+                    char_case{"code", {"-a"}, 50, 50, 7, "65"},
+                    char_case{"code_wins_after_c", {"-c", "-a"}, 50, 50, 7, "65"},
+                    char_case{"code_wins_before_c", {"-a", "-c"}, 50, 50, 7, "65"},
+                    char_case{"coordinates_not_printed", {"-x", "-y", "-c"}, 50, 50, 7, "A"},
+                    char_case{"c_before_x", {"-c", "-x"}, 150, 50, 1, "B"},
+                    char_case{"shared_edge_belongs_to_upper_bound", {"-c"}, 100, 50, 7, "A"},
+                    char_case{"value_beyond_255", {"-c"}, 50, 150, 44, "C"},
+                    char_case{"negative_value", {"-c"}, 150, 150, 254, "D"},
+                    char_case{"high_byte", {"-c"}, 250, 50, 3, "\xE9"},
+                    char_case{"high_byte_code", {"-a"}, 250, 50, 3, "233"},
+                    char_case{"no_match", {"-c"}, 500, 500, 255, ""},
+                    char_case{"lower_bound_is_outside", {"-c"}, 0, 50, 255, ""}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(character_mode_time, follows_the_character_or_stands_alone) {
+    temp_file map(keypad);
+    child_setup setup;
+    setup.touch_steps = {{0, finger_down(150, 50)}};
+    child_result r = run_zentu({"-t", TOUCH, "-m", map.path(), "-c", "--print-time-spent"}, setup);
+    EXPECT_EQ(r.status, 1);
+    ASSERT_EQ(r.out.substr(0, 2), "B;");
+    EXPECT_LT(std::stol(r.out.substr(2)), 150);
+
+    setup.touch_steps = {{0, finger_down(900, 900)}};
+    r = run_zentu({"-t", TOUCH, "-m", map.path(), "-a", "--print-time-spent"}, setup);
+    EXPECT_EQ(r.status, 255);
+    ASSERT_EQ(r.out.substr(0, 1), ";");
+    EXPECT_EQ(r.out.find('\n'), std::string::npos);
+}
+
+TEST(character_mode_edges, empty_map_and_timeout) {
+    temp_file empty("");
+    child_setup setup;
+    setup.touch_steps = {{0, finger_down(1, 1)}};
+    child_result r = run_zentu({"-t", TOUCH, "-m", empty.path(), "-c"}, setup);
+    EXPECT_EQ(r.status, 255);
+    EXPECT_EQ(r.out, "");
+
+    r = run_zentu({"-t", TOUCH, "-m", empty.path(), "-c", "-d", "200", "--print-time-spent"});
+    EXPECT_EQ(r.status, 255);
+    EXPECT_EQ(r.out, "timeout\n");
+}
+
+TEST(character_mode_edges, the_later_map_file_is_used) {
+    temp_file first("0 0 10 10 1 F\n");
+    temp_file second("0 0 10 10 2 S\n");
+    child_setup setup;
+    setup.touch_steps = {{0, finger_down(5, 5)}};
+    const child_result r =
+        run_zentu({"-t", TOUCH, "-m", first.path(), "-m", second.path(), "-c"}, setup);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "S");
+}
+
+TEST(character_mode_edges, lost_output_never_returns_the_buttons_value) {
+    temp_file map(keypad);
+    child_setup setup;
+    setup.stdout_path = "/dev/full";
+    setup.touch_steps = {{0, finger_down(50, 50)}};
+    const child_result r = run_zentu({"-t", TOUCH, "-m", map.path(), "-c"}, setup);
+    EXPECT_EQ(r.status, 254);
+    EXPECT_NE(r.err.find("cannot write standard output"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// The bundled keypad covers every pixel of its 240x320 screen, corners too.
+TEST(example_maps, phone_keypad_covers_the_screen) {
+    const std::string map = std::string(ZENTU_EXAMPLES) + "/phone.map";
+    const struct {
+        int32_t x, y;
+        int status;
+        const char* out;
+    } taps[] = {{0, 0, 1, "1"},     {120, 120, 5, "5"},   {239, 0, 3, "3"},   {79, 79, 1, "1"},
+                {80, 80, 5, "5"},   {0, 319, 11, "*"},    {120, 300, 10, "0"}, {239, 319, 12, "#"},
+                {240, 100, 255, ""}};
+    for (const auto& t : taps) {
+        const child_result r =
+            run_zentu({"-t", TOUCH, "-m", map, "-c"}, with_touch({{0, finger_down(t.x, t.y)}}));
+        EXPECT_EQ(r.status, t.status) << t.x << "," << t.y;
+        EXPECT_EQ(r.out, t.out) << t.x << "," << t.y;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,211 @@
+// Whole runs of the binary on a touch pipe: coordinates, wait modes,
+// limits, time spent, and the endings that must not pass for success.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "child.h"
+
+namespace {
+
+struct run_case {
+    const char* name;
+    std::vector<std::string> args;
+    std::vector<step> touch;
+    int status;
+    std::string out;
+};
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const run_case& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class coordinates : public testing::TestWithParam<run_case> {};
+
+TEST_P(coordinates, are_printed_as_asked) {
+    const run_case& c = GetParam();
+    child_setup setup;
+    setup.touch_steps = c.touch;
+    const child_result r = run_zentu(c.args, setup);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_EQ(r.err, "");
+}
+
+const std::vector<step> tap_at_812_455 = {{0, finger_down(812, 455)}, {10, finger_up()}};
+const std::vector<step> drag = {
+    {0, finger_down(10, 20)}, {20, finger_move(30, 40)}, {20, finger_up()}};
+
+INSTANTIATE_TEST_SUITE_P(
+    outputs, coordinates,
+    testing::Values(
+        run_case{"x_and_y", {"-t", TOUCH, "-x", "-y"}, tap_at_812_455, 0, "812:455\n"},
+        run_case{"y_and_x_order_does_not_matter",
+                 {"-y", "-x", "-t", TOUCH},
+                 tap_at_812_455,
+                 0,
+                 "812:455\n"},
+        run_case{"only_x", {"-t", TOUCH, "--print-x"}, tap_at_812_455, 0, "812\n"},
+        run_case{"only_y", {"--touch-dev=" + TOUCH, "-y"}, tap_at_812_455, 0, "455\n"},
+        run_case{"zero_prints_as_zero", {"-t", TOUCH, "-xy"}, {{0, finger_down(0, 0)}}, 0, "0:0\n"},
+        run_case{"negative_and_extreme",
+                 {"-t" + TOUCH, "-x", "-y"},
+                 {{0, finger_down(INT32_MIN, INT32_MAX)}},
+                 0,
+                 "-2147483648:2147483647\n"},
+        run_case{"ignored_words_and_M",
+                 {"-t", TOUCH, "stray", "-M", "anything", "-x"},
+                 tap_at_812_455,
+                 0,
+                 "812\n"}),
+    [](const auto& info) { return info.param.name; });
+
+INSTANTIATE_TEST_SUITE_P(
+    wait_modes, coordinates,
+    testing::Values(
+        run_case{"start_is_default", {"-t", TOUCH, "-x", "-y"}, drag, 0, "10:20\n"},
+        run_case{"end_read_last", {"-t", TOUCH, "-x", "-y", "--wait-for-end"}, drag, 0, "30:40\n"},
+        run_case{"end_read_first",
+                 {"-t", TOUCH, "-x", "-y", "--wait-for-end", "--read-first"},
+                 drag,
+                 0,
+                 "10:20\n"},
+        run_case{"read_last_wins_when_last",
+                 {"-t", TOUCH, "-xy", "--wait-for-end", "--read-first", "--read-last"},
+                 drag,
+                 0,
+                 "30:40\n"},
+        run_case{"last_wait_mode_wins",
+                 {"-t", TOUCH, "-xy", "--wait-for-end", "--wait-for-start"},
+                 drag,
+                 0,
+                 "10:20\n"},
+        run_case{
+            "abbreviated_long_option", {"-t", TOUCH, "-xy", "--wait-for-e"}, drag, 0, "30:40\n"},
+        run_case{"end_first_burst_is_lift",
+                 {"-t", TOUCH, "-xy", "--wait-for-end"},
+                 {{0, finger_up()}},
+                 0,
+                 "0:0\n"},
+        run_case{"half_burst_does_not_end_wait",
+                 {"-t", TOUCH, "-xy"},
+                 {{0, {touch(1), pos_x(5), syn()}}, {10, finger_down(7, 8)}},
+                 0,
+                 "7:8\n"},
+        run_case{
+            "letters_after_delay_digits", {"-t", TOUCH, "-x", "-d", "250ms"}, {}, 255, "timeout\n"},
+        run_case{"letters_only_delay_is_no_limit",
+                 {"-t", TOUCH, "-x", "-d", "soon"},
+                 {{700, finger_down(3, 4)}},
+                 0,
+                 "3\n"}),
+    [](const auto& info) { return info.param.name; });
+
+// The time spent in ";N", or -1 when the output has none.
+long time_spent(const std::string& out) {
+    const size_t semi = out.find(';');
+    return semi == std::string::npos ? -1 : strtol(out.c_str() + semi + 1, nullptr, 10);
+}
+
+TEST(timeout, ends_with_255_after_the_limit_and_prints_no_time) {
+    const child_result r = run_zentu({"-t", TOUCH, "-x", "-d", "500", "--print-time-spent"});
+    EXPECT_EQ(r.status, 255);
+    EXPECT_EQ(r.out, "timeout\n");
+    EXPECT_GE(r.ms, 500);
+    EXPECT_LT(r.ms, 1500);
+}
+
+TEST(timeout, wait_for_end_without_usable_burst) {
+    const child_result r = run_zentu({"-t", TOUCH, "-y", "--wait-for-end", "--wait-delay=300"},
+                                     with_touch({{0, {touch(1), pos_x(1), syn()}}}));
+    EXPECT_EQ(r.status, 255);
+    EXPECT_EQ(r.out, "timeout\n");
+}
+
+TEST(time_spent, is_measured_when_the_tap_ends_the_wait) {
+    // A tap in the first burst takes no time, whatever the delay.
+    child_result r = run_zentu({"-t", TOUCH, "-x", "-d", "300", "--print-time-spent"},
+                               with_touch({{0, finger_down(1, 2)}}));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.substr(0, 2), "1;");
+    EXPECT_GE(time_spent(r.out), 0);
+    EXPECT_LT(time_spent(r.out), 150);
+
+    r = run_zentu({"-t", TOUCH, "-x", "-y", "--print-time-spent"},
+                  with_touch({{400, finger_down(1, 2)}}));
+    EXPECT_EQ(r.out.substr(0, 4), "1:2;");
+    EXPECT_GE(time_spent(r.out), 350);  // the child's clock starts a little after ours
+    EXPECT_LT(time_spent(r.out), 1000);
+}
+
+TEST(time_spent, wait_for_end_at_limit_after_usable_burst_succeeds) {
+    const child_result r =
+        run_zentu({"-t", TOUCH, "-x", "-y", "--wait-for-end", "-d", "300", "--print-time-spent"},
+                  with_touch({{0, finger_down(5, 6)}}));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.substr(0, 4), "5:6;");
+    EXPECT_GE(time_spent(r.out), 300);
+    EXPECT_LT(time_spent(r.out), 800);
+}
+
+// A touch device that goes away must end the run, not spin until the
+// limit or for ever.
+TEST(gone_device, ends_with_254_and_one_line_on_stderr) {
+    child_setup setup;
+    setup.touch_steps = {{100, finger_move(1, 1)}};
+    setup.close_touch_after = true;
+    const child_result r = run_zentu({"-t", TOUCH, "-x", "-d", "5000"}, setup);
+    EXPECT_EQ(r.status, 254);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "touch input device is gone\n");
+    EXPECT_LT(r.ms, 2000);
+}
+
+TEST(gone_device, regular_file_at_its_end_is_gone) {
+    const child_result r = run_zentu({"-t", "/dev/null", "-x", "--wait-for-end"});
+    EXPECT_EQ(r.status, 254);
+    EXPECT_EQ(r.err, "touch input device is gone\n");
+}
+
+TEST(short_read, prints_its_count_then_the_device_is_gone) {
+    child_setup setup;
+    setup.touch_steps = {{0, {}, std::vector<unsigned char>(sizeof(input_event) / 2, 0)}};
+    setup.close_touch_after = true;
+    const child_result r = run_zentu({"-t", TOUCH, "-x"}, setup);
+    EXPECT_EQ(r.out,
+              "\nreceived only " + std::to_string(sizeof(input_event) / 2) + " bytes on read");
+    EXPECT_EQ(r.status, 254);
+}
+
+TEST(descriptor_zero, a_device_opened_as_stdin_is_used) {
+    child_setup setup;
+    setup.close_stdin = true;
+    setup.touch_steps = {{0, finger_down(9, 8)}};
+    const child_result r = run_zentu({"-t", TOUCH, "-x", "-y"}, setup);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "9:8\n");
+}
+
+TEST(lost_output, full_stdout_is_an_error) {
+    child_setup setup;
+    setup.stdout_path = "/dev/full";
+    setup.touch_steps = {{0, finger_down(9, 8)}};
+    const child_result r = run_zentu({"-t", TOUCH, "-x", "-y"}, setup);
+    EXPECT_EQ(r.status, 254);
+    EXPECT_EQ(r.err, "cannot write standard output: No space left on device\n");
+}
+
+// The README's try-it command: the player feeding a recording to zentu.
+TEST(player, bundled_tap_prints_its_coordinates) {
+    const std::string cmd = shell_command(ZENTU_PLAY) + " " + ZENTU_EXAMPLES + "/tap.events | " +
+                            shell_command(ZENTU_BIN) + " -t /dev/stdin -x -y";
+    FILE* p = popen(cmd.c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    char buf[64] = {};
+    const size_t n = fread(buf, 1, sizeof buf - 1, p);
+    EXPECT_EQ(pclose(p), 0);
+    EXPECT_EQ(std::string(buf, n), "812:455\n");
+}
+
+}  // namespace

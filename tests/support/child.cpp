@@ -1,0 +1,179 @@
+#include "child.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace {
+
+// The descriptor at which the child finds the touch pipe.
+constexpr int CHILD_TOUCH_FD = 3;
+
+std::vector<std::string> split_emulator() {
+    std::vector<std::string> parts;
+    std::string s = ZENTU_EMULATOR;  // parts separated by '|'
+    size_t start = 0;
+    while (start < s.size()) {
+        size_t end = s.find('|', start);
+        if (end == std::string::npos) {
+            end = s.size();
+        }
+        if (end > start) {
+            parts.push_back(s.substr(start, end - start));
+        }
+        start = end + 1;
+    }
+    return parts;
+}
+
+std::vector<std::string> command_line(const std::vector<std::string>& args) {
+    std::vector<std::string> cmd = split_emulator();
+    cmd.push_back(ZENTU_BIN);
+    const std::string touch_path = "/dev/fd/" + std::to_string(CHILD_TOUCH_FD);
+    for (std::string a : args) {
+        const size_t at = a.find(TOUCH);
+        if (at != std::string::npos) {
+            a.replace(at, TOUCH.size(), touch_path);
+        }
+        cmd.push_back(a);
+    }
+    return cmd;
+}
+
+// Puts from at descriptor to, open across exec.
+void move_fd(int from, int to) {
+    if (from == to) {
+        fcntl(to, F_SETFD, 0);
+    } else {
+        dup2(from, to);
+    }
+}
+
+[[noreturn]] void exec_child(const std::vector<std::string>& cmd, const child_setup& setup,
+                             int touch_fd, int out_fd, int err_fd) {
+    move_fd(touch_fd, CHILD_TOUCH_FD);
+    move_fd(out_fd, STDOUT_FILENO);
+    move_fd(err_fd, STDERR_FILENO);
+    if (setup.close_stdin) {
+        close(STDIN_FILENO);
+    }
+    if (setup.fsize_limit >= 0) {
+        signal(SIGXFSZ, SIG_IGN);  // the disposition survives exec
+        const rlimit lim{static_cast<rlim_t>(setup.fsize_limit),
+                         static_cast<rlim_t>(setup.fsize_limit)};
+        setrlimit(RLIMIT_FSIZE, &lim);
+    }
+    std::vector<char*> argv;
+    for (const std::string& s : cmd) {
+        argv.push_back(const_cast<char*>(s.c_str()));
+    }
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+}
+
+// Reads both pipes until both are closed.
+void collect(int out_fd, int err_fd, child_result* r) {
+    pollfd fds[2] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
+    std::string* sinks[2] = {&r->out, &r->err};
+    int open_count = (out_fd >= 0) + (err_fd >= 0);
+    while (open_count > 0) {
+        if (poll(fds, 2, -1) < 0) {
+            break;
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0) {
+                continue;
+            }
+            char buf[4096];
+            const ssize_t n = read(fds[i].fd, buf, sizeof buf);
+            if (n <= 0) {
+                close(fds[i].fd);
+                fds[i].fd = -1;
+                --open_count;
+            } else {
+                sinks[i]->append(buf, static_cast<size_t>(n));
+            }
+        }
+    }
+}
+
+}  // namespace
+
+child_setup with_touch(std::vector<step> steps) {
+    child_setup setup;
+    setup.touch_steps = std::move(steps);
+    return setup;
+}
+
+std::string shell_command(const std::string& binary) {
+    std::string cmd;
+    for (const std::string& part : split_emulator()) {
+        cmd += part + " ";
+    }
+    return cmd + binary;
+}
+
+child_result run_zentu(const std::vector<std::string>& args, const child_setup& setup) {
+    const std::vector<std::string> cmd = command_line(args);
+    event_pipe touch_pipe;
+    int out[2];
+    int err[2];
+    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
+        throw std::runtime_error("pipe");
+    }
+    int out_target = out[1];
+    if (!setup.stdout_path.empty()) {
+        out_target = open(setup.stdout_path.c_str(), O_WRONLY | O_CLOEXEC);
+    }
+    child_result r;
+    const double start = now_ms();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        exec_child(cmd, setup, touch_pipe.reader(), out_target, err[1]);
+    }
+    touch_pipe.close_reader();
+    close(out[1]);
+    close(err[1]);
+    if (out_target != out[1]) {
+        close(out_target);
+    }
+    touch_pipe.play(setup.touch_steps, setup.close_touch_after);
+    collect(out[0], err[0], &r);
+    int wstatus = 0;
+    waitpid(pid, &wstatus, 0);
+    r.ms = now_ms() - start;
+    touch_pipe.stop();
+    r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+    return r;
+}
+
+temp_file::temp_file(const std::string& content) {
+    char tmpl[] = "/tmp/zentu-test-XXXXXX";
+    if (mkdtemp(tmpl) == nullptr) {
+        throw std::runtime_error("mkdtemp");
+    }
+    dir_ = tmpl;
+    path_ = dir_ + "/file";
+    std::ofstream(path_, std::ios::binary) << content;
+}
+
+temp_file::~temp_file() {
+    unlink(path_.c_str());
+    rmdir(dir_.c_str());
+}
+
+std::string temp_file::read() const {
+    std::ifstream in(path_, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}

@@ -1,0 +1,50 @@
+// Runs the built zentu binary as a child process with a pipe as its touch
+// device, capturing standard output, standard error and the exit status.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "events.h"
+
+// Stands for the touch pipe in an argument ("-t@touch" too); replaced by its path.
+inline const std::string TOUCH = "@touch";
+
+struct child_setup {
+    std::vector<step> touch_steps;   // played into the touch pipe
+    bool close_touch_after = false;  // the device goes away after the steps
+    bool close_stdin = false;        // start with descriptor 0 closed
+    std::string stdout_path;         // send standard output there instead of capturing it
+    long fsize_limit = -1;           // RLIMIT_FSIZE in bytes, SIGXFSZ ignored
+};
+
+// A setup that only plays steps into the touch pipe.
+child_setup with_touch(std::vector<step> steps);
+
+struct child_result {
+    int status = -1;  // exit status, or 128 + signal
+    std::string out;
+    std::string err;
+    double ms = 0;  // wall time from start to exit
+};
+
+// A shell command word list that runs binary, through the emulator when
+// cross-building.
+std::string shell_command(const std::string& binary);
+
+child_result run_zentu(const std::vector<std::string>& args, const child_setup& setup = {});
+
+// A file in a fresh temporary directory, removed with it.
+class temp_file {
+public:
+    explicit temp_file(const std::string& content = "");
+    ~temp_file();
+    temp_file(const temp_file&) = delete;
+    temp_file& operator=(const temp_file&) = delete;
+    const std::string& path() const { return path_; }
+    std::string read() const;
+
+private:
+    std::string dir_;
+    std::string path_;
+};

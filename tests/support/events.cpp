@@ -1,0 +1,107 @@
+#include "events.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <stdexcept>
+
+input_event make_event(uint16_t type, uint16_t code, int32_t value) {
+    input_event ev{};
+    ev.type = type;
+    ev.code = code;
+    ev.value = value;
+    return ev;
+}
+
+input_event syn() {
+    return make_event(EV_SYN, SYN_REPORT, 0);
+}
+input_event touch(int32_t value) {
+    return make_event(EV_KEY, BTN_TOUCH, value);
+}
+input_event pos_x(int32_t x) {
+    return make_event(EV_ABS, ABS_MT_POSITION_X, x);
+}
+input_event pos_y(int32_t y) {
+    return make_event(EV_ABS, ABS_MT_POSITION_Y, y);
+}
+
+events finger_down(int32_t x, int32_t y) {
+    return {pos_x(x), pos_y(y), touch(1), syn()};
+}
+events finger_move(int32_t x, int32_t y) {
+    return {pos_x(x), pos_y(y), syn()};
+}
+events finger_up() {
+    return {touch(0), syn()};
+}
+
+event_pipe::event_pipe() {
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) {
+        throw std::runtime_error("pipe");
+    }
+    rd_ = fds[0];
+    wr_ = fds[1];
+    // A reader that exits early must not kill the test with SIGPIPE.
+    signal(SIGPIPE, SIG_IGN);
+}
+
+event_pipe::~event_pipe() {
+    stop();
+    close_reader();
+    if (wr_ >= 0) {
+        close(wr_);
+    }
+}
+
+void event_pipe::close_reader() {
+    if (rd_ >= 0) {
+        close(rd_);
+        rd_ = -1;
+    }
+}
+
+void event_pipe::play(std::vector<step> steps, bool close_after) {
+    player_ = std::thread([this, steps = std::move(steps), close_after] {
+        for (const step& s : steps) {
+            std::unique_lock lock(m_);
+            if (cv_.wait_for(lock, std::chrono::milliseconds(s.after_ms),
+                             [this] { return stopping_; })) {
+                return;
+            }
+            lock.unlock();
+            std::vector<unsigned char> bytes(reinterpret_cast<const unsigned char*>(s.evs.data()),
+                                             reinterpret_cast<const unsigned char*>(s.evs.data()) +
+                                                 s.evs.size() * sizeof(input_event));
+            bytes.insert(bytes.end(), s.raw.begin(), s.raw.end());
+            // One write per step, so a burst arrives whole as the kernel hands it.
+            if (!bytes.empty() && write(wr_, bytes.data(), bytes.size()) < 0) {
+                return;
+            }
+        }
+        if (close_after) {
+            std::lock_guard lock(m_);
+            close(wr_);
+            wr_ = -1;
+        }
+    });
+}
+
+void event_pipe::stop() {
+    {
+        std::lock_guard lock(m_);
+        stopping_ = true;
+    }
+    cv_.notify_all();
+    if (player_.joinable()) {
+        player_.join();
+    }
+}
+
+double now_ms() {
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}

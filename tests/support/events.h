@@ -1,0 +1,64 @@
+// Test helpers: input events, pipes standing in for devices, and writers
+// that deliver events on a schedule.
+#pragma once
+
+#include <linux/input.h>
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+using events = std::vector<input_event>;
+
+input_event make_event(uint16_t type, uint16_t code, int32_t value);
+input_event syn();
+input_event touch(int32_t value);  // BTN_TOUCH
+input_event pos_x(int32_t x);
+input_event pos_y(int32_t y);
+
+// BTN_TOUCH 1 with both coordinates, then the report.
+events finger_down(int32_t x, int32_t y);
+// Both coordinates, then the report.
+events finger_move(int32_t x, int32_t y);
+// BTN_TOUCH 0, then the report.
+events finger_up();
+
+// One step of a schedule: wait, then write the events (or raw bytes).
+struct step {
+    step(int after, events e, std::vector<unsigned char> bytes = {})
+        : after_ms(after), evs(std::move(e)), raw(std::move(bytes)) {}
+    int after_ms;
+    events evs;
+    std::vector<unsigned char> raw;  // written after evs, as they are
+};
+
+// A pipe whose write end a background thread feeds from a schedule.
+class event_pipe {
+public:
+    event_pipe();
+    ~event_pipe();
+    event_pipe(const event_pipe&) = delete;
+    event_pipe& operator=(const event_pipe&) = delete;
+
+    int reader() const { return rd_; }
+    // Closes the test's copy of the read end (after handing it to a child).
+    void close_reader();
+    // Plays the steps in the background; with close_after the write end is
+    // closed after the last step, as a device that goes away.
+    void play(std::vector<step> steps, bool close_after = false);
+    // Stops the player early and waits for it.
+    void stop();
+
+private:
+    int rd_ = -1;
+    int wr_ = -1;
+    std::thread player_;
+    std::mutex m_;
+    std::condition_variable cv_;
+    bool stopping_ = false;
+};
+
+// Milliseconds on the monotonic clock.
+double now_ms();

@@ -1,0 +1,191 @@
+// The tap wait on a pipe, in every mode, with and without a limit.
+#include <gtest/gtest.h>
+
+#include "events.h"
+#include "touch/touch.h"
+
+namespace {
+
+constexpr int32_t untouched = -777;
+constexpr int mode_start = 1;
+constexpr int mode_end = 0;
+constexpr int read_first = 0;
+constexpr int read_last = 1;
+
+struct outcome {
+    int result;
+    int32_t x = untouched;
+    int32_t y = untouched;
+    int32_t spent = 0;
+    double wall_ms = 0;
+};
+
+outcome wait_tap(const std::vector<step>& steps, int32_t limit, int wait_mode, int read_mode,
+                 bool close_after = false) {
+    event_pipe p;
+    p.play(steps, close_after);
+    outcome o{};
+    o.x = untouched;
+    o.y = untouched;
+    o.spent = limit;
+    const double start = now_ms();
+    o.result = get_touchtap(p.reader(), &o.spent, &o.x, &o.y, wait_mode, read_mode);
+    o.wall_ms = now_ms() - start;
+    return o;
+}
+
+TEST(wait_for_start, limit_without_input_times_out_at_the_limit) {
+    const outcome o = wait_tap({}, 500, mode_start, read_last);
+    EXPECT_EQ(o.result, TAP_TIMEOUT);
+    EXPECT_GE(o.spent, 500);
+    EXPECT_LT(o.spent, 700);
+}
+
+TEST(wait_for_start, touch_in_first_burst_takes_no_time) {
+    const outcome o = wait_tap({{0, finger_down(10, 20)}}, 300, mode_start, read_last);
+    EXPECT_EQ(o.result, TAP_DONE);
+    EXPECT_EQ(o.x, 10);
+    EXPECT_EQ(o.y, 20);
+    EXPECT_LT(o.spent, 50);
+}
+
+TEST(wait_for_start, half_finger_down_is_passed_over) {
+    const outcome o = wait_tap({{0, {touch(1), pos_x(1), syn()}}, {50, finger_down(2, 3)}}, 0,
+                               mode_start, read_last);
+    EXPECT_EQ(o.result, TAP_DONE);
+    EXPECT_EQ(o.x, 2);
+    EXPECT_EQ(o.y, 3);
+}
+
+TEST(wait_for_start, movement_holds_the_wait_past_its_limit) {
+    // A finger already down moves for 600 ms (past the 200 ms limit), lifts,
+    // and the device falls silent: the limit is seen at the first silent poll.
+    std::vector<step> steps;
+    for (int i = 0; i < 30; ++i) {
+        steps.push_back({20, finger_move(i, i)});
+    }
+    steps.push_back({20, finger_up()});
+    const outcome o = wait_tap(steps, 200, mode_start, read_last);
+    EXPECT_EQ(o.result, TAP_TIMEOUT);
+    EXPECT_GE(o.spent, 600);
+    EXPECT_LT(o.spent, 1200);
+    EXPECT_EQ(o.x, untouched);
+}
+
+TEST(wait_for_start, negative_limit_ends_at_first_silent_poll) {
+    const outcome o = wait_tap({}, -5, mode_start, read_last);
+    EXPECT_EQ(o.result, TAP_TIMEOUT);
+    EXPECT_LT(o.wall_ms, 400);
+}
+
+struct end_case {
+    const char* name;
+    int read_mode;
+    std::vector<step> steps;
+    int32_t limit;
+    int result;
+    int32_t x;
+    int32_t y;
+};
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const end_case& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class wait_for_end : public testing::TestWithParam<end_case> {};
+
+TEST_P(wait_for_end, delivers_the_chosen_position) {
+    const end_case& c = GetParam();
+    const outcome o = wait_tap(c.steps, c.limit, mode_end, c.read_mode);
+    EXPECT_EQ(o.result, c.result);
+    EXPECT_EQ(o.x, c.x);
+    EXPECT_EQ(o.y, c.y);
+}
+
+const std::vector<step> drag = {
+    {0, finger_down(10, 20)}, {20, finger_move(30, 40)}, {20, finger_up()}};
+const std::vector<step> lone_report_then_tap = {
+    {0, {syn()}}, {20, finger_down(10, 20)}, {20, finger_up()}};
+
+INSTANTIATE_TEST_SUITE_P(
+    modes, wait_for_end,
+    testing::Values(
+        end_case{"read_last", read_last, drag, 0, TAP_DONE, 30, 40},
+        end_case{"read_first", read_first, drag, 0, TAP_DONE, 10, 20},
+        end_case{"read_first_stores_at_lone_report", read_first, lone_report_then_tap, 0, TAP_DONE,
+                 0, 0},
+        end_case{"lift_position_is_not_stored",
+                 read_last,
+                 {{0, finger_down(1, 2)}, {20, {touch(0), pos_x(8), pos_y(9), syn()}}},
+                 0,
+                 TAP_DONE,
+                 1,
+                 2},
+        end_case{"first_burst_lift_last",
+                 read_last,
+                 {{0, finger_up()}},
+                 0,
+                 TAP_DONE,
+                 untouched,
+                 untouched},
+        end_case{"first_burst_lift_first",
+                 read_first,
+                 {{0, finger_up()}},
+                 0,
+                 TAP_DONE,
+                 untouched,
+                 untouched},
+        end_case{"held_past_limit_last", read_last, {{0, finger_down(5, 6)}}, 300, TAP_DONE, 5, 6},
+        end_case{"held_past_limit_first",
+                 read_first,
+                 {{0, finger_down(5, 6)}, {20, finger_move(7, 8)}},
+                 300,
+                 TAP_DONE,
+                 5,
+                 6},
+        end_case{"no_usable_burst_times_out",
+                 read_last,
+                 {{0, {pos_x(1), syn()}}},
+                 300,
+                 TAP_TIMEOUT,
+                 untouched,
+                 untouched},
+        end_case{"negative_limit_first_burst_usable",
+                 read_last,
+                 {{0, finger_down(1, 1)}},
+                 -1,
+                 TAP_DONE,
+                 1,
+                 1},
+        end_case{"negative_limit_first_burst_incomplete",
+                 read_last,
+                 {{0, {pos_x(1), syn()}}, {50, finger_down(2, 2)}},
+                 -1,
+                 TAP_TIMEOUT,
+                 untouched,
+                 untouched}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(wait_time, lift_in_first_burst_reports_real_time_not_the_delay) {
+    const outcome o = wait_tap({{0, finger_up()}}, 5000, mode_end, read_last);
+    EXPECT_EQ(o.result, TAP_DONE);
+    EXPECT_LT(o.spent, 50);
+}
+
+TEST(wait_time, held_finger_ends_at_the_limit) {
+    const outcome o = wait_tap({{0, finger_down(5, 6)}}, 300, mode_end, read_last);
+    EXPECT_GE(o.spent, 300);
+    EXPECT_LT(o.spent, 500);
+}
+
+TEST(wait_gone, ends_every_mode_at_once) {
+    for (int mode : {mode_start, mode_end}) {
+        const outcome o = wait_tap({{50, finger_move(1, 1)}}, 0, mode, read_last, true);
+        EXPECT_EQ(o.result, TAP_GONE) << mode;
+        EXPECT_LT(o.wall_ms, 1000) << mode;
+        EXPECT_GE(o.spent, 40) << mode;
+    }
+}
+
+}  // namespace
