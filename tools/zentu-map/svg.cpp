@@ -1,0 +1,291 @@
+// zentu-map svg: the screen and every entry's rectangle, drawn so that the
+// entry a tap reaches is the one on top.
+#include <algorithm>
+#include <cstdio>
+
+#include "zentu_map.h"
+
+namespace {
+
+constexpr double DRAWING = 560;  // pixels along the longer side
+constexpr double MARGIN = 20;
+constexpr double LEGEND_LINE = 18;
+constexpr double MIN_WIDTH = 480;  // room for the legend
+const char* const COLOURS[] = {"#8ecae6", "#ffb703", "#90be6d", "#f4a6c6",
+                               "#cdb4db", "#f9c74f", "#a8dadc", "#f8961e"};
+
+std::string num(double v) {
+    char s[32];
+    snprintf(s, sizeof s, "%.1f", v);
+    return s;
+}
+
+std::string xml_text(const std::string& text) {
+    std::string s;
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        s += ch == '&'                ? "&amp;"
+             : ch == '<'              ? "&lt;"
+             : ch == '>'              ? "&gt;"
+             : ch == '"'              ? "&quot;"
+             : (c < ' ' || c >= 0x7f) ? "?"
+                                      : std::string(1, ch);
+    }
+    return s;
+}
+
+// Device units to pixels, for a frame in map terms.
+struct canvas {
+    map_entry frame{};
+    double scale = 1;
+    [[nodiscard]] double px(int32_t x) const {
+        return MARGIN + (std::clamp(x, frame.x1, frame.x2) - static_cast<double>(frame.x1)) * scale;
+    }
+    [[nodiscard]] double py(int32_t y) const {
+        return MARGIN + (std::clamp(y, frame.y1, frame.y2) - static_cast<double>(frame.y1)) * scale;
+    }
+    [[nodiscard]] double width() const { return std::max(px(frame.x2) + MARGIN, MIN_WIDTH); }
+    [[nodiscard]] double height() const { return py(frame.y2) + MARGIN; }
+    // x, y, width and height attributes of a rectangle, clipped to the frame.
+    [[nodiscard]] std::string rect(const map_entry& b) const {
+        return "x=\"" + num(px(b.x1)) + "\" y=\"" + num(py(b.y1)) + "\" width=\"" +
+               num(px(b.x2) - px(b.x1)) + "\" height=\"" + num(py(b.y2) - py(b.y1)) + "\"";
+    }
+};
+
+map_entry bounding_box(const std::vector<map_entry>& entries) {
+    map_entry f{};
+    bool first = true;
+    for (const map_entry& e : entries) {
+        if (box_empty(e)) {
+            continue;
+        }
+        f = first ? e : map_entry{std::min(f.x1, e.x1),
+                                  std::min(f.y1, e.y1),
+                                  std::max(f.x2, e.x2),
+                                  std::max(f.y2, e.y2),
+                                  0,
+                                  0};
+        first = false;
+    }
+    return first ? map_entry{0, 0, 1, 1, 0, 0} : f;
+}
+
+canvas make_canvas(const map_entry& frame) {
+    canvas c;
+    c.frame = frame;
+    const double longer = std::max(static_cast<double>(frame.x2) - frame.x1,
+                                   static_cast<double>(frame.y2) - frame.y1);
+    c.scale = DRAWING / longer;
+    return c;
+}
+
+struct picture {
+    const std::vector<map_line>& lines;
+    std::vector<map_entry> entries;
+    std::vector<int> line_of;  // line number of each entry
+    coverage grid;
+    std::vector<uint64_t> won;
+    canvas view;
+    const map_entry* screen = nullptr;
+};
+
+std::string label_character(unsigned char c) {
+    return c > ' ' && c < 0x7f ? std::string(1, static_cast<char>(c)) : describe_character(c);
+}
+
+std::string label_value(int32_t value) {
+    const uint32_t status = static_cast<uint32_t>(value) & 255U;
+    std::string s = "value " + std::to_string(value);
+    return value >= 0 && value <= 255 ? s : s + " (status " + std::to_string(status) + ")";
+}
+
+void write_head(std::ostream& out, const picture& p, const std::string& name, int legend) {
+    const double h = p.view.height() + legend * LEGEND_LINE;
+    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << num(p.view.width())
+        << "\" height=\"" << num(h) << "\" viewBox=\"0 0 " << num(p.view.width()) << ' ' << num(h)
+        << "\" font-family=\"sans-serif\">\n"
+        << "<title>zentu map " << xml_text(name) << "</title>\n"
+        << "<defs>\n"
+        << "<pattern id=\"overlap\" width=\"8\" height=\"8\" patternUnits=\"userSpaceOnUse\" "
+           "patternTransform=\"rotate(45)\"><rect width=\"3\" height=\"8\" fill=\"#333\" "
+           "fill-opacity=\"0.45\"/></pattern>\n"
+        << "<pattern id=\"uncovered\" width=\"8\" height=\"8\" patternUnits=\"userSpaceOnUse\">"
+           "<path d=\"M0 0L8 8M8 0L0 8\" stroke=\"#d00000\" stroke-width=\"1.5\"/></pattern>\n"
+        << "</defs>\n"
+        << "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
+    const char* kind = p.screen != nullptr ? "screen" : "area";
+    out << "<rect class=\"" << kind << "\" " << p.view.rect(p.view.frame)
+        << " fill=\"#f4f4f4\" stroke=\"#222\" stroke-width=\"2\"/>\n";
+}
+
+// Last entry first, so that each entry lies under every earlier one: what
+// shows is what a tap there reaches.
+void write_entries(std::ostream& out, const picture& p) {
+    for (size_t e = p.entries.size(); e-- > 0;) {
+        const map_entry& b = p.entries[e];
+        if (box_empty(b)) {
+            continue;
+        }
+        out << "<rect class=\"entry\" data-line=\"" << p.line_of[e] << "\" data-x1=\"" << b.x1
+            << "\" data-y1=\"" << b.y1 << "\" data-x2=\"" << b.x2 << "\" data-y2=\"" << b.y2
+            << "\" " << p.view.rect(b) << " fill=\"" << COLOURS[e % std::size(COLOURS)]
+            << "\" stroke=\"#222\" stroke-width=\"1.5\"><title>line " << p.line_of[e] << ": "
+            << xml_text(describe_box(b)) << ", character "
+            << xml_text(describe_character(b.character)) << ", " << label_value(b.value)
+            << "</title></rect>\n";
+    }
+}
+
+void write_cells(std::ostream& out, const picture& p) {
+    const coverage& g = p.grid;
+    for (size_t j = 0; j < g.rows(); ++j) {
+        for (size_t i = 0; i < g.columns(); ++i) {
+            if (g.holders[g.cell(i, j)] > 1) {
+                out << "<rect class=\"overlap\" " << p.view.rect(g.cell_box(i, j))
+                    << " fill=\"url(#overlap)\"/>\n";
+            }
+        }
+    }
+    if (p.screen == nullptr) {
+        return;
+    }
+    for (const map_entry& b : uncovered_boxes(g, *p.screen)) {
+        out << "<rect class=\"uncovered\" data-x1=\"" << b.x1 << "\" data-y1=\"" << b.y1
+            << "\" data-x2=\"" << b.x2 << "\" data-y2=\"" << b.y2 << "\" " << p.view.rect(b)
+            << " fill=\"url(#uncovered)\" stroke=\"#d00000\" stroke-width=\"2\"><title>no entry: "
+            << xml_text(describe_box(b)) << "</title></rect>\n";
+    }
+}
+
+// Where an entry's label goes: its whole rectangle when it wins all of it,
+// otherwise the largest cell it wins.
+map_entry label_box(const picture& p, size_t e) {
+    const map_entry& b = p.entries[e];
+    if (p.won[e] == box_points(b)) {
+        return b;
+    }
+    map_entry best = b;
+    double best_area = -1;
+    const coverage& g = p.grid;
+    for (size_t j = 0; j < g.rows(); ++j) {
+        for (size_t i = 0; i < g.columns(); ++i) {
+            const map_entry c = g.cell_box(i, j);
+            const double area =
+                (p.view.px(c.x2) - p.view.px(c.x1)) * (p.view.py(c.y2) - p.view.py(c.y1));
+            if (g.winner[g.cell(i, j)] == static_cast<int>(e) && area > best_area) {
+                best = c;
+                best_area = area;
+            }
+        }
+    }
+    return best;
+}
+
+void write_label(std::ostream& out, const picture& p, size_t e) {
+    const map_entry b = label_box(p, e);
+    const double w = p.view.px(b.x2) - p.view.px(b.x1);
+    const double h = p.view.py(b.y2) - p.view.py(b.y1);
+    const double big = std::clamp(std::min(w, h) * 0.45, 7.0, 40.0);
+    const double small = std::clamp(big * 0.4, 7.0, 14.0);
+    const double cx = p.view.px(b.x1) + w / 2;
+    const double cy = p.view.py(b.y1) + h / 2;
+    out << "<text class=\"label\" data-line=\"" << p.line_of[e] << "\" x=\"" << num(cx) << "\" y=\""
+        << num(cy) << "\" text-anchor=\"middle\" font-size=\"" << num(big) << "\">"
+        << xml_text(label_character(p.entries[e].character)) << "</text>\n"
+        << "<text class=\"value\" x=\"" << num(cx) << "\" y=\"" << num(cy + small * 1.4)
+        << "\" text-anchor=\"middle\" font-size=\"" << num(small) << "\">"
+        << label_value(p.entries[e].value) << "</text>\n";
+}
+
+void write_hidden(std::ostream& out, const picture& p, size_t e) {
+    out << "<rect class=\"hidden\" data-line=\"" << p.line_of[e] << "\" "
+        << p.view.rect(p.entries[e])
+        << " fill=\"none\" stroke=\"#222\" stroke-width=\"1.5\" stroke-dasharray=\"6 4\"/>\n";
+}
+
+std::string entry_list(const picture& p, bool hidden) {
+    std::string s;
+    for (size_t e = 0; e < p.entries.size(); ++e) {
+        if (box_empty(p.entries[e]) != hidden && p.won[e] == 0) {
+            s += (s.empty() ? "" : ", ") + std::string("line ") + std::to_string(p.line_of[e]) +
+                 " (" + label_character(p.entries[e].character) + ")";
+        }
+    }
+    return s;
+}
+
+std::vector<std::string> legend(const picture& p) {
+    std::vector<std::string> l;
+    l.push_back(std::to_string(p.entries.size()) + (p.entries.size() == 1 ? " entry" : " entries"));
+    if (std::find_if(p.grid.holders.begin(), p.grid.holders.end(), [](int h) { return h > 1; }) !=
+        p.grid.holders.end()) {
+        l.push_back("hatched: held by more than one entry; the first in the file wins there");
+    }
+    if (const std::string hidden = entry_list(p, true); !hidden.empty()) {
+        l.push_back("dashed: hidden by earlier entries, no tap reaches them: " + hidden);
+    }
+    if (const std::string empty = entry_list(p, false); !empty.empty()) {
+        l.push_back("empty rectangles, not drawn: " + empty);
+    }
+    if (p.screen != nullptr && !uncovered_boxes(p.grid, *p.screen).empty()) {
+        l.push_back("red: held by no entry; a tap there gives exit status 255");
+    }
+    return l;
+}
+
+// Breaks the legend into lines that fit the picture's width.
+std::vector<std::string> wrap(const std::vector<std::string>& notes, double width) {
+    const auto limit = static_cast<size_t>((width - 2 * MARGIN) / 6.8);
+    std::vector<std::string> lines;
+    for (std::string note : notes) {
+        while (note.size() > limit) {
+            size_t cut = note.rfind(' ', limit);
+            cut = cut == std::string::npos || cut == 0 ? limit : cut;
+            lines.push_back(note.substr(0, cut));
+            note = note.substr(cut + (note[cut] == ' ' ? 1 : 0));
+        }
+        lines.push_back(note);
+    }
+    return lines;
+}
+
+picture make_picture(const std::vector<map_line>& lines, const map_entry* screen) {
+    picture p{lines, {}, {}, {}, {}, {}, screen};
+    for (const map_line& m : lines) {
+        if (m.result == MAPLINE_ENTRY) {
+            p.entries.push_back(m.entry);
+            p.line_of.push_back(m.line);
+        }
+    }
+    p.grid = compute_coverage(p.entries, screen);
+    p.won = won_points(p.grid, p.entries.size());
+    p.view = make_canvas(screen != nullptr ? *screen : bounding_box(p.entries));
+    return p;
+}
+
+}  // namespace
+
+void write_svg(std::ostream& out, const std::string& name, const std::vector<map_line>& lines,
+               const screen_size* screen) {
+    const map_entry box = screen != nullptr ? screen_box(*screen) : map_entry{};
+    const picture p = make_picture(lines, screen != nullptr ? &box : nullptr);
+    const std::vector<std::string> notes = wrap(legend(p), p.view.width());
+    write_head(out, p, name, static_cast<int>(notes.size()));
+    write_entries(out, p);
+    write_cells(out, p);
+    for (size_t e = 0; e < p.entries.size(); ++e) {
+        if (p.won[e] > 0) {
+            write_label(out, p, e);
+        } else if (!box_empty(p.entries[e])) {
+            write_hidden(out, p, e);
+        }
+    }
+    for (size_t k = 0; k < notes.size(); ++k) {
+        out << "<text class=\"legend\" x=\"" << num(MARGIN) << "\" y=\""
+            << num(p.view.height() + static_cast<double>(k) * LEGEND_LINE + 4)
+            << "\" font-size=\"12\">" << xml_text(notes[k]) << "</text>\n";
+    }
+    out << "</svg>\n";
+}
