@@ -106,7 +106,7 @@ void write_head(std::ostream& out, const picture& p, const std::string& name, in
         << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << num(p.view.width())
         << "\" height=\"" << num(h) << "\" viewBox=\"0 0 " << num(p.view.width()) << ' ' << num(h)
         << "\" font-family=\"sans-serif\">\n"
-        << "<title>zentu map " << xml_text(name) << "</title>\n"
+        << "<title>zentu map " << xml_text(name.substr(name.find_last_of('/') + 1)) << "</title>\n"
         << "<defs>\n"
         << "<pattern id=\"overlap\" width=\"8\" height=\"8\" patternUnits=\"userSpaceOnUse\" "
            "patternTransform=\"rotate(45)\"><rect width=\"3\" height=\"8\" fill=\"#333\" "
