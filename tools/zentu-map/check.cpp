@@ -35,25 +35,21 @@ std::string value_problem(int32_t value) {
     return s;
 }
 
-// The entries that take the points of entry e: the winners of its cells.
-std::string hidden_by(const map_view& v, size_t e) {
-    std::vector<bool> hides(e, false);
+// How many of entry e's points each earlier entry takes: the points of e's
+// cells that it wins.
+std::vector<uint64_t> taken_from(const map_view& v, size_t e) {
+    std::vector<uint64_t> taken(e, 0);
     const coverage& g = v.grid;
     for (size_t j = 0; j < g.rows(); ++j) {
         for (size_t i = 0; i < g.columns(); ++i) {
             const int w = g.winner[g.cell(i, j)];
-            if (w >= 0 && entry_holds(v.entries[e], g.xs[i + 1], g.ys[j + 1])) {
-                hides[static_cast<size_t>(w)] = true;
+            if (w >= 0 && static_cast<size_t>(w) < e &&
+                entry_holds(v.entries[e], g.xs[i + 1], g.ys[j + 1])) {
+                taken[static_cast<size_t>(w)] += box_points(g.cell_box(i, j));
             }
         }
     }
-    std::string s;
-    for (size_t i = 0; i < e; ++i) {
-        if (hides[i]) {
-            s += (s.empty() ? "" : ", ") + line_ref(v.lines[v.entry_line[i]]);
-        }
-    }
-    return "wholly hidden by earlier entries (" + s + "): no tap reaches it";
+    return taken;
 }
 
 void add_overlaps(const map_view& v, size_t e, std::vector<std::string>* w) {
@@ -63,16 +59,23 @@ void add_overlaps(const map_view& v, size_t e, std::vector<std::string>* w) {
                      "): no tap is ever inside it");
         return;
     }
-    if (v.won[e] == 0) {
-        w->push_back(hidden_by(v, e));
-        return;
-    }
+    const std::vector<uint64_t> taken = taken_from(v, e);
+    std::string hiders;
     for (size_t i = 0; i < e; ++i) {
-        const map_entry shared = box_intersection(v.entries[i], me);
-        if (!box_empty(v.entries[i]) && !box_empty(shared)) {
-            w->push_back("partly overlaps " + line_ref(v.lines[v.entry_line[i]]) +
-                         ", which comes first and wins on " + describe_box(shared));
+        if (taken[i] == 0) {
+            continue;
         }
+        const std::string other = line_ref(v.lines[v.entry_line[i]]);
+        hiders += (hiders.empty() ? "" : ", ") + other;
+        if (v.won[e] > 0) {
+            w->push_back("partly overlaps " + other + " on " +
+                         describe_box(box_intersection(v.entries[i], me)) + ", where " + other +
+                         " comes first and takes " + std::to_string(taken[i]) + " of " +
+                         std::to_string(box_points(me)) + " points");
+        }
+    }
+    if (v.won[e] == 0) {
+        w->push_back("wholly hidden by earlier entries (" + hiders + "): no tap reaches it");
     }
 }
 

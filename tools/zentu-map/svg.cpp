@@ -38,13 +38,14 @@ std::string xml_text(const std::string& text) {
 struct canvas {
     map_entry frame{};
     double scale = 1;
+    double left = MARGIN;  // more when the legend makes the picture wider
     [[nodiscard]] double px(int32_t x) const {
-        return MARGIN + (std::clamp(x, frame.x1, frame.x2) - static_cast<double>(frame.x1)) * scale;
+        return left + (std::clamp(x, frame.x1, frame.x2) - static_cast<double>(frame.x1)) * scale;
     }
     [[nodiscard]] double py(int32_t y) const {
         return MARGIN + (std::clamp(y, frame.y1, frame.y2) - static_cast<double>(frame.y1)) * scale;
     }
-    [[nodiscard]] double width() const { return std::max(px(frame.x2) + MARGIN, MIN_WIDTH); }
+    [[nodiscard]] double width() const { return px(frame.x2) + left; }
     [[nodiscard]] double height() const { return py(frame.y2) + MARGIN; }
     // x, y, width and height attributes of a rectangle, clipped to the frame.
     [[nodiscard]] std::string rect(const map_entry& b) const {
@@ -77,6 +78,8 @@ canvas make_canvas(const map_entry& frame) {
     const double longer = std::max(static_cast<double>(frame.x2) - frame.x1,
                                    static_cast<double>(frame.y2) - frame.y1);
     c.scale = DRAWING / longer;
+    c.left =
+        std::max(MARGIN, (MIN_WIDTH - (static_cast<double>(frame.x2) - frame.x1) * c.scale) / 2);
     return c;
 }
 
@@ -231,6 +234,8 @@ std::vector<std::string> legend(const picture& p) {
     }
     if (p.screen != nullptr && !uncovered_boxes(p.grid, *p.screen).empty()) {
         l.push_back("red: held by no entry; a tap there gives exit status 255");
+    } else if (p.screen != nullptr) {
+        l.push_back("every point of the screen is in an entry");
     }
     return l;
 }
