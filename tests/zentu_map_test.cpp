@@ -137,9 +137,8 @@ INSTANTIATE_TEST_SUITE_P(
                    {"m:1: entry 0 < x <= 10, 0 < y <= 10: character 'a', value 5, exit status 5",
                     "m:1: warning: a NUL byte ends the text: zentu ignores the 5 bytes from it to "
                     "the end of the piece",
-                    "m:2: skipped: blank",
-                    "m:2: warning: a NUL byte ends the text: zentu ignores the 16 bytes from it "
-                    "to the end of the piece"}},
+                    "m:2: warning: skipped: blank; text after a NUL byte ignored (16 bytes from "
+                    "the NUL on)"}},
         check_case{"LongLineSecondPieceIsAnEntry",
                    kLong199 + "0 0 10 10 5 z\n1 1 2 2 6 y\n",
                    2,

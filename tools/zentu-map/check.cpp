@@ -97,7 +97,8 @@ std::vector<std::string> entry_warnings(const map_view& v, size_t e) {
     return w;
 }
 
-// Warnings any piece can have, entry or not.
+// Warnings any piece can have; a skipped line tells of its NUL byte in
+// its reason.
 std::vector<std::string> piece_warnings(const map_line& m) {
     std::vector<std::string> w;
     if (m.pieces > 1 && m.piece == 1) {
@@ -106,7 +107,7 @@ std::vector<std::string> piece_warnings(const map_line& m) {
                     " pieces, each a line of its own");
     }
     const size_t nul = m.raw.find('\0');
-    if (nul != std::string::npos) {
+    if (nul != std::string::npos && m.result == MAPLINE_ENTRY) {
         w.push_back("a NUL byte ends the text: zentu ignores the " +
                     std::to_string(m.raw.size() - nul) + " bytes from it to the end of the piece");
     }

@@ -105,6 +105,9 @@ std::vector<std::string> join_hints(const std::string& text, size_t max_fields) 
 
 bool skip_is_intended(const map_line& m) {
     const std::string text = piece_text(m);
+    if (text.size() < m.raw.size()) {
+        return false;  // a NUL byte: whatever follows it was meant to be read
+    }
     const size_t p = text.find_first_not_of(" \t");
     if (p == std::string::npos || text[p] == '#') {
         return true;
@@ -135,7 +138,12 @@ std::string text_skip_reason(const std::string& text) {
 }  // namespace
 
 std::string skip_reason(const map_line& m) {
-    const std::string reason = text_skip_reason(piece_text(m));
+    const std::string text = piece_text(m);
+    std::string reason = text_skip_reason(text);
+    if (text.size() < m.raw.size()) {
+        reason += "; text after a NUL byte ignored (" + std::to_string(m.raw.size() - text.size()) +
+                  " bytes from the NUL on)";
+    }
     if (m.piece == 1) {
         return reason;
     }

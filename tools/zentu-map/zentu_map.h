@@ -51,7 +51,8 @@ struct screen_size {
 [[nodiscard]] std::string piece_text(const map_line& m);
 // Plain-words reason why zentu skips the line (result MAPLINE_SKIPPED).
 [[nodiscard]] std::string skip_reason(const map_line& m);
-// Whether the skipped line is one zentu skips by design (comment or blank).
+// Whether the skipped line is one zentu skips by design: a comment or a
+// blank line, without a NUL byte.
 [[nodiscard]] bool skip_is_intended(const map_line& m);
 // Hints for tabs or carriage returns that join two fields into one, for
 // the first max_fields fields of the piece's text.
