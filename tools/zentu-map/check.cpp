@@ -120,10 +120,6 @@ std::string describe_entry(const map_entry& e) {
            std::to_string(static_cast<uint32_t>(e.value) & 255U);
 }
 
-}  // namespace
-
-namespace {
-
 map_view make_view(const std::vector<map_line>& lines, const map_entry* screen) {
     map_view v{lines, {}, {}, {}, {}};
     for (size_t i = 0; i < lines.size(); ++i) {
