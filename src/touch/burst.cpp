@@ -29,7 +29,7 @@ wait_state wait_readable(int fd) {
 
 }  // namespace
 
-int get_touch_burst(int fd, int32_t* x, int32_t* y) {
+int get_touch_burst(int fd, int32_t* x, int32_t* y, bool oddIsIncomplete) {
     int state = TOUCH_UNCHANGED;
     unsigned positions = 0;
     for (;;) {
@@ -62,7 +62,7 @@ int get_touch_burst(int fd, int32_t* x, int32_t* y) {
             *y = ev.value;
             ++positions;
         } else if (ev.type == EV_SYN && ev.code == SYN_REPORT) {
-            return (positions % 2 != 0) ? BURST_INCOMPLETE : state;
+            return (oddIsIncomplete && positions % 2 != 0) ? BURST_INCOMPLETE : state;
         }
     }
 }

@@ -10,8 +10,9 @@ struct tap_wait {
     double start;
     int32_t x = 0;  // working position, overwritten by every position event
     int32_t y = 0;
+    bool oddIsIncomplete = true;
 
-    int next_burst() { return get_touch_burst(fd, &x, &y); }
+    int next_burst() { return get_touch_burst(fd, &x, &y, oddIsIncomplete); }
 
     // Takes a measurement and tells whether it reached the limit.
     bool limit_reached() {
@@ -76,6 +77,10 @@ int wait_for_end(tap_wait& w, int32_t* x, int32_t* y, bool keep_last) {
 
 int get_touchtap(int fd, int32_t* delay, int32_t* x, int32_t* y, int waitMode, int readMode) {
     tap_wait w{fd, *delay, delay, get_time_with_ms()};
+    // A slotted screen leaves out whatever did not change since the last
+    // touch, so the position starts from where that touch left it, and a
+    // burst with one axis is a real touch, not half of one.
+    w.oddIsIncomplete = !seed_slot_position(fd, &w.x, &w.y);
     if (waitMode == 1) {
         return wait_for_start(w, x, y);
     }

@@ -25,8 +25,15 @@ enum tap_result : int {
 inline constexpr int BURST_POLL_MS = 100;
 
 // Reads one burst from fd, writing position events through x and y as they
-// arrive. Returns a burst_result.
-[[nodiscard]] int get_touch_burst(int fd, int32_t* x, int32_t* y);
+// arrive. Returns a burst_result. With oddIsIncomplete false, a burst with
+// an odd number of position events counts as complete: a device that
+// passes on only changed values sends one axis when the other stayed put.
+[[nodiscard]] int get_touch_burst(int fd, int32_t* x, int32_t* y, bool oddIsIncomplete = true);
+
+// On a multitouch device with slots, writes the current slot's position to
+// x and y and returns true. Anything else (a pipe, a file, a device without
+// slots or one that does not answer) leaves them alone and returns false.
+[[nodiscard]] bool seed_slot_position(int fd, int32_t* x, int32_t* y);
 
 // Waits for a tap. *delay holds the limit in ms on entry (0: none) and the
 // elapsed ms on return. x and y receive the tap position when it is stored.
