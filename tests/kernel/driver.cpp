@@ -547,24 +547,33 @@ void repeated_taps() {
     destroy(&dev);
 }
 
+// What zentu has not read yet when its device goes.
+enum class queued { nothing, tap, finger_down };
+
 // The device goes while zentu waits: it must end at once with an error,
 // not spin and not report a tap.
-void removal(const char* name, kind k, const char* const* args, bool queue_events) {
+void removal(const char* name, kind k, const char* const* args, queued q) {
     device dev;
     create(&dev, k, name);
     run r;
     verdict v;
     const bool slotted = (k == kind::slotted_mt);
     if (launch(&r, dev, args, &v)) {
-        if (queue_events) {
+        if (q == queued::finger_down) {
+            // zentu reads the finger-down and holds its position; the
+            // removal then queues the kernel's own lift, which it cannot read.
+            touch_at(dev, slotted, 1, true, 70, 80);
+            sleep_ms(100);
+        }
+        if (q != queued::nothing) {
             // Stopped, zentu cannot read what arrives before the removal.
             kill(r.pid, SIGSTOP);
             int st = 0;
             waitpid(r.pid, &st, WUNTRACED);
+        }
+        if (q == queued::tap) {
             touch_at(dev, slotted, 1, true, 70, 80);
-            if (args[0] == nullptr || strcmp(args[0], "--wait-for-end") != 0) {
-                lift(dev, slotted);
-            }
+            lift(dev, slotted);
         }
         const int64_t removed = now_ms();
         destroy(&dev);
@@ -580,11 +589,10 @@ void removal(const char* name, kind k, const char* const* args, bool queue_event
 void removals() {
     const char* const xy[] = {"-x", "-y", nullptr};
     const char* const end[] = {"--wait-for-end", "-x", "-y", nullptr};
-    removal("device removed while zentu waits", kind::plain_mt, xy, false);
-    removal("device removed while zentu waits for the end", kind::slotted_mt, end, false);
-    removal("device removed with a whole tap queued", kind::slotted_mt, xy, true);
-    // The finger is down at removal: the kernel queues its own lift.
-    removal("device removed with the finger down", kind::slotted_mt, end, true);
+    removal("device removed while zentu waits", kind::plain_mt, xy, queued::nothing);
+    removal("device removed while zentu waits for the end", kind::slotted_mt, end, queued::nothing);
+    removal("device removed with a whole tap queued", kind::slotted_mt, xy, queued::tap);
+    removal("device removed with the finger down", kind::slotted_mt, end, queued::finger_down);
 }
 
 }  // namespace
