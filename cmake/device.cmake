@@ -1,0 +1,71 @@
+# What it takes for zentu to fit its devices: a small binary that needs
+# nothing but libc (or nothing at all, with ZENTU_STATIC), the install
+# layout and the Debian package.
+
+option(ZENTU_STATIC "Link the installed programs statically, for devices with an older C library" OFF)
+
+# Size: every function and object in its own section, so the linker drops
+# whatever main does not reach. No unwind tables: nothing throws.
+set(ZENTU_SIZE_COMPILE_OPTIONS -ffunction-sections -fdata-sections
+    -fno-asynchronous-unwind-tables -fno-unwind-tables)
+target_compile_options(zentu_core PRIVATE ${ZENTU_SIZE_COMPILE_OPTIONS})
+target_compile_options(zentu PRIVATE ${ZENTU_SIZE_COMPILE_OPTIONS})
+target_link_options(zentu PRIVATE -Wl,--gc-sections -Wl,--as-needed)
+
+# The player is installed as well; it too needs nothing beyond libc.
+target_link_options(zentu-play PRIVATE -static-libstdc++ -static-libgcc)
+
+if(ZENTU_STATIC)
+  target_link_options(zentu PRIVATE -static)
+  target_link_options(zentu-play PRIVATE -static)
+endif()
+
+# Cross builds cannot use the build machine's GoogleTest libraries.
+if(CMAKE_CROSSCOMPILING AND ZENTU_TESTS)
+  include(${CMAKE_CURRENT_LIST_DIR}/googletest-source.cmake)
+endif()
+
+# --- install -------------------------------------------------------------
+include(GNUInstallDirs)
+install(TARGETS zentu-play RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES docs/zentu.1 docs/zentu-play.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+
+# --- Debian package ------------------------------------------------------
+# The oldest C library that the dynamic binary runs with: 64-bit time on
+# 32-bit ARM takes glibc 2.34. The device checks compare it with the
+# symbol versions the built binary actually asks for.
+set(ZENTU_GLIBC_MIN 2.34 CACHE STRING "Oldest glibc the dynamic build supports")
+
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(arm|armv7.*)$")
+  set(ZENTU_DEB_ARCH armhf)
+elseif(CMAKE_SYSTEM_PROCESSOR MATCHES "^(aarch64|arm64)$")
+  set(ZENTU_DEB_ARCH arm64)
+elseif(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$")
+  set(ZENTU_DEB_ARCH amd64)
+elseif(CMAKE_SYSTEM_PROCESSOR MATCHES "^i.86$")
+  set(ZENTU_DEB_ARCH i386)
+else()
+  set(ZENTU_DEB_ARCH ${CMAKE_SYSTEM_PROCESSOR})
+endif()
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME zentu)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "zentu maintainers <zentu@example.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "wait for one tap on a touch screen and report it")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "zentu waits for one tap on a touch screen (a Linux input event device),\n"
+    "optionally confirms it with a vibration pulse, and reports it: raw x/y\n"
+    "on standard output, or, through a map file of screen rectangles, the\n"
+    "character of the rectangle hit with its value as exit status.")
+string(JOIN "" CPACK_DEBIAN_PACKAGE_DESCRIPTION ${CPACK_DEBIAN_PACKAGE_DESCRIPTION})
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${ZENTU_DEB_ARCH})
+if(NOT ZENTU_STATIC)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= ${ZENTU_GLIBC_MIN})")
+endif()
+set(CPACK_DEBIAN_FILE_NAME zentu_${PROJECT_VERSION}_${ZENTU_DEB_ARCH}.deb)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
+include(CPack)

@@ -1,0 +1,42 @@
+# Checks on the built product itself, on the host and in cross builds.
+# ZENTU_EMULATOR: the emulator's words joined by "|", empty on the host.
+
+add_executable(zentu_platform_tests platform_test.cpp)
+target_link_libraries(zentu_platform_tests PRIVATE GTest::gtest_main)
+gtest_discover_tests(zentu_platform_tests DISCOVERY_TIMEOUT 60)
+
+set(_check ${CMAKE_CURRENT_SOURCE_DIR}/check_binary.cmake)
+
+# Nothing but libc, so the binary runs on any device with a C library
+# (and needs nothing at all when linked statically).
+if(ZENTU_STATIC)
+  set(_needed "")
+else()
+  set(_needed libc.so.6)
+endif()
+foreach(_program zentu zentu-play)
+  add_test(NAME ${_program}_needs_only_libc
+    COMMAND ${CMAKE_COMMAND} -DREADELF=${CMAKE_READELF} -DBINARY=$<TARGET_FILE:${_program}>
+            "-DEXPECT_NEEDED=${_needed}" -DGLIBC_MIN=${ZENTU_GLIBC_MIN} -P ${_check})
+endforeach()
+
+# The stripped binary must fit the device's budget.
+set(ZENTU_SIZE_LIMIT 16384 CACHE STRING "Largest stripped size of zentu on ARM, in bytes")
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "^arm" AND NOT ZENTU_STATIC)
+  add_test(NAME zentu_stripped_size
+    COMMAND ${CMAKE_COMMAND} -DSTRIP=${CMAKE_STRIP} -DBINARY=$<TARGET_FILE:zentu>
+            -DMAX_SIZE=${ZENTU_SIZE_LIMIT} -DWORK=${CMAKE_CURRENT_BINARY_DIR} -P ${_check})
+endif()
+
+# The man page documents every option the program knows.
+add_test(NAME zentu_man_page_options
+  COMMAND ${CMAKE_COMMAND} "-DEMULATOR=${ZENTU_EMULATOR}" -DBINARY=$<TARGET_FILE:zentu>
+          -DMANPAGE=${PROJECT_SOURCE_DIR}/docs/zentu.1 -P ${CMAKE_CURRENT_SOURCE_DIR}/check_manpage.cmake)
+find_program(ZENTU_GROFF groff)
+if(ZENTU_GROFF)
+  foreach(_page zentu zentu-play)
+    add_test(NAME ${_page}_man_page_renders
+      COMMAND ${CMAKE_COMMAND} -DGROFF=${ZENTU_GROFF} -DMANPAGE=${PROJECT_SOURCE_DIR}/docs/${_page}.1
+              -P ${CMAKE_CURRENT_SOURCE_DIR}/check_manpage.cmake)
+  endforeach()
+endif()
