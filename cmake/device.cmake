@@ -11,6 +11,10 @@ set(ZENTU_SIZE_COMPILE_OPTIONS -ffunction-sections -fdata-sections
 target_compile_options(zentu_core PRIVATE ${ZENTU_SIZE_COMPILE_OPTIONS})
 target_compile_options(zentu PRIVATE ${ZENTU_SIZE_COMPILE_OPTIONS})
 target_link_options(zentu PRIVATE -Wl,--gc-sections -Wl,--as-needed)
+# The distribution's PIE and RELRO stay. RELRO pads the file to a page
+# boundary before the writable data, so the stripped size moves in 4 KiB
+# steps (14 KB on ARM now, with about 3 KB of code to spare before the next
+# step); -Wl,-z,norelro would bring it to about 10.5 KB.
 
 # The player is installed as well; it too needs nothing beyond libc.
 target_link_options(zentu-play PRIVATE -static-libstdc++ -static-libgcc)
