@@ -16,12 +16,21 @@ target_link_options(zentu PRIVATE -Wl,--gc-sections -Wl,--as-needed)
 # steps (14 KB on ARM now, with about 3 KB of code to spare before the next
 # step); -Wl,-z,norelro would bring it to about 10.5 KB.
 
-# The player is installed as well; it too needs nothing beyond libc.
-target_link_options(zentu-play PRIVATE -static-libstdc++ -static-libgcc)
+# The helpers installed with zentu. The package depends on libc6 alone,
+# so they too need nothing beyond the C library: what they use of the C++
+# library is linked in, and the linker drops the rest.
+set(ZENTU_INSTALLED_TOOLS zentu-play)
+if(TARGET zentu-map)
+  list(APPEND ZENTU_INSTALLED_TOOLS zentu-map)
+endif()
+foreach(_tool IN LISTS ZENTU_INSTALLED_TOOLS)
+  target_link_options(${_tool} PRIVATE -static-libstdc++ -static-libgcc -Wl,--gc-sections)
+endforeach()
 
 if(ZENTU_STATIC)
-  target_link_options(zentu PRIVATE -static)
-  target_link_options(zentu-play PRIVATE -static)
+  foreach(_program zentu ${ZENTU_INSTALLED_TOOLS})
+    target_link_options(${_program} PRIVATE -static)
+  endforeach()
 endif()
 
 # Cross builds cannot use the build machine's GoogleTest libraries.
