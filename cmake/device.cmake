@@ -45,10 +45,9 @@ install(FILES docs/zentu.1 docs/zentu-play.1 DESTINATION ${CMAKE_INSTALL_MANDIR}
 install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 
 # --- Debian package ------------------------------------------------------
-# The oldest C library that the dynamic binary runs with: 64-bit time on
-# 32-bit ARM takes glibc 2.34. The device checks compare it with the
-# symbol versions the built binary actually asks for.
-set(ZENTU_GLIBC_MIN 2.34 CACHE STRING "Oldest glibc the dynamic build supports")
+# zentu itself asks for no glibc newer than this: 64-bit time on 32-bit ARM
+# takes 2.34. A test holds the binary to it.
+set(ZENTU_GLIBC_MIN 2.34 CACHE STRING "Newest glibc the dynamic zentu may ask for")
 
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(arm|armv7.*)$")
   set(ZENTU_DEB_ARCH armhf)
@@ -75,8 +74,21 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 string(JOIN "" CPACK_DEBIAN_PACKAGE_DESCRIPTION ${CPACK_DEBIAN_PACKAGE_DESCRIPTION})
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${ZENTU_DEB_ARCH})
+# The package depends on the newest glibc that any program in it asks for
+# (a helper may ask for more than zentu); cpack reads it off the built
+# programs.
 if(NOT ZENTU_STATIC)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= ${ZENTU_GLIBC_MIN})")
+  set(_programs "")
+  foreach(_program zentu ${ZENTU_INSTALLED_TOOLS})
+    string(APPEND _programs " \"$<TARGET_FILE:${_program}>\"")
+  endforeach()
+  file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/zentu-cpack-depends.cmake CONTENT
+"# Generated: makes the package depend on the glibc its programs need.
+include(\"${CMAKE_CURRENT_LIST_DIR}/glibc-version.cmake\")
+zentu_newest_glibc(_glibc \"${CMAKE_READELF}\"${_programs})
+set(CPACK_DEBIAN_PACKAGE_DEPENDS \"libc6 (>= \${_glibc})\")
+")
+  set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/zentu-cpack-depends.cmake)
 endif()
 set(CPACK_DEBIAN_FILE_NAME zentu_${PROJECT_VERSION}_${ZENTU_DEB_ARCH}.deb)
 set(CPACK_STRIP_FILES ON)
