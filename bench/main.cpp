@@ -1,0 +1,165 @@
+// zentu-bench: prints a Markdown table of zentu's speed next to its
+// baselines, measured in one run on this machine.
+//   zentu-bench [--quick]
+#include <gnu/libc-version.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/utsname.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "workloads.h"
+
+namespace {
+
+struct plan {
+    bool quick = false;
+    int tap_runs = 301;
+    std::vector<long> sizes{10, 1000, 100000, 1000000};
+    std::vector<int> size_runs{201, 201, 31, 11};
+    int idle_runs = 3;
+    int idle_ms = 3000;
+};
+
+plan quick_plan() {
+    plan p;
+    p.quick = true;
+    p.tap_runs = 31;
+    p.sizes = {10, 1000, 100000};
+    p.size_runs = {21, 21, 5};
+    p.idle_runs = 1;
+    return p;
+}
+
+std::string first_line_of(const char* path, const char* key) {
+    FILE* f = fopen(path, "r");
+    std::string found;
+    char line[512];
+    while (f != nullptr && fgets(line, sizeof line, f) != nullptr) {
+        if (strncmp(line, key, strlen(key)) == 0) {
+            const char* colon = strchr(line, ':');
+            found = colon != nullptr ? colon + 2 : line;
+            found.erase(found.find_last_not_of('\n') + 1);
+            break;
+        }
+    }
+    if (f != nullptr) {
+        fclose(f);
+    }
+    return found;
+}
+
+std::string find_awk() {
+    char resolved[PATH_MAX];
+    for (const char* p : {"/usr/bin/awk", "/bin/awk"}) {
+        if (access(p, X_OK) == 0 && realpath(p, resolved) != nullptr) {
+            return resolved;
+        }
+    }
+    return "";
+}
+
+long stripped_size(const bench_setup& b, const std::string& bin) {
+    const std::string out = b.dir + "/stripped";
+    const run_result r = run_timed({ZENTU_BENCH_STRIP, "-o", out, bin});
+    struct stat st {};
+    if (r.exit_status != 0 || stat(out.c_str(), &st) != 0) {
+        fail("cannot strip", bin);
+    }
+    unlink(out.c_str());
+    return static_cast<long>(st.st_size);
+}
+
+void print_machine(const plan& p, const bench_setup& b) {
+    utsname u{};
+    uname(&u);
+    printf("Machine: %s, %ld cores, %s %s %s; %s, glibc %s; awk: %s.\n",
+           first_line_of("/proc/cpuinfo", "model name").c_str(), sysconf(_SC_NPROCESSORS_ONLN),
+           u.sysname, u.release, u.machine, ZENTU_BENCH_COMPILER, gnu_get_libc_version(),
+           b.awk.empty() ? "none" : b.awk.c_str());
+    printf(
+        "Mode: %s. Wall times are medians of the runs, with (min–max); this is a\n"
+        "shared machine, so single runs stray and only the medians compare.\n\n",
+        p.quick ? "quick (small sizes, few runs: it checks that the benchmark works)" : "full");
+}
+
+void print_taps(const tap_figures& fifo, const tap_figures& file, int runs) {
+    printf("| Tap, %d runs each | zentu µs | floor µs | zentu ÷ floor |\n", runs);
+    printf("|---|---|---|---|\n");
+    const auto row = [](const char* name, const tap_figures& t) {
+        printf("| %s | %.0f (%.0f–%.0f) | %.0f (%.0f–%.0f) | %.3f |\n", name, t.zentu.median,
+               t.zentu.min, t.zentu.max, t.floor.median, t.floor.min, t.floor.max,
+               t.zentu.median / t.floor.median);
+    };
+    row("1. tap to answer: burst written to a FIFO until exit", fifo);
+    row("2. whole run on a tap file: start, read, answer, exit", file);
+    printf("\n");
+}
+
+void print_scans(const std::vector<scan_figures>& scans, const std::vector<int>& runs) {
+    printf(
+        "| 3. Map scan, match on the last line | runs | zentu ms (ns/line) "
+        "| fgets+strtok+strtoul ms (ns/line) | awk ms (ns/line) | strtok ÷ zentu "
+        "| awk ÷ zentu |\n");
+    printf("|---|---|---|---|---|---|---|\n");
+    for (size_t i = 0; i < scans.size(); ++i) {
+        const scan_figures& s = scans[i];
+        const auto cell = [&](const stats& t) {
+            printf(" %.3f (%.0f) [%.3f–%.3f] |", t.median / 1e3, t.median * 1e3 / s.lines,
+                   t.min / 1e3, t.max / 1e3);
+        };
+        printf("| %ld lines | %d |", s.lines, runs[i]);
+        cell(s.zentu);
+        cell(s.scan);
+        cell(s.awk);
+        printf(" %.2f | %.2f |\n", s.scan.median / s.zentu.median,
+               s.awk.median > 0 ? s.awk.median / s.zentu.median : 0.0);
+    }
+    printf(
+        "\nTimes are whole runs (start-up included), so the small maps show the\n"
+        "start-up cost and ns/line settles as the map grows.\n\n");
+}
+
+void print_rest(const idle_figures& idle, const tap_figures& file, const scan_figures& big,
+                const bench_setup& b) {
+    const double per_s = idle.zentu_cpu_us.median / (idle.wait_ms / 1000.0);
+    printf("| Cost | zentu | baseline |\n|---|---|---|\n");
+    printf(
+        "| 4. CPU for a whole run with a %.0f ms wait, no input | %.0f µs (%.0f–%.0f), "
+        "%.0f µs per s waited, %.0f wake-ups | floor blocked as long: %.0f µs |\n",
+        idle.wait_ms, idle.zentu_cpu_us.median, idle.zentu_cpu_us.min, idle.zentu_cpu_us.max, per_s,
+        idle.zentu_wakeups.median, idle.floor_cpu_us.median);
+    printf("| 5. peak resident memory, tap run | %.0f KiB | floor %.0f KiB |\n",
+           file.zentu_rss_kb.max, file.floor_rss_kb.max);
+    printf("| 5. peak resident memory, %ld-line map | %.0f KiB | |\n", big.lines,
+           big.zentu_rss_kb.max);
+    printf("| 5. stripped binary | %ld bytes | floor %ld bytes, strtok scan %ld bytes |\n",
+           stripped_size(b, b.zentu), stripped_size(b, b.floor), stripped_size(b, b.scan));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const plan p = (argc > 1 && strcmp(argv[1], "--quick") == 0) ? quick_plan() : plan{};
+    char dir[] = "/tmp/zentu-bench.XXXXXX";
+    if (mkdtemp(dir) == nullptr) {
+        fail("cannot create", dir);
+    }
+    const bench_setup b{ZENTU_BENCH_ZENTU, ZENTU_BENCH_FLOOR, ZENTU_BENCH_SCAN, find_awk(), dir};
+    print_machine(p, b);
+    const tap_figures fifo = measure_fifo_tap(b, p.tap_runs);
+    const tap_figures file = measure_file_tap(b, p.tap_runs);
+    print_taps(fifo, file, p.tap_runs);
+    std::vector<scan_figures> scans;
+    for (size_t i = 0; i < p.sizes.size(); ++i) {
+        scans.push_back(measure_scan(b, p.sizes[i], p.size_runs[i]));
+    }
+    print_scans(scans, p.size_runs);
+    print_rest(measure_idle(b, p.idle_runs, p.idle_ms), file, scans.back(), b);
+    rmdir(dir);
+    return 0;
+}

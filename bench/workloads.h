@@ -1,0 +1,47 @@
+// The measured workloads, each run side by side with its baseline.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "harness.h"
+
+struct bench_setup {
+    std::string zentu;  // the product binary
+    std::string floor;  // open, poll, read the finger-down burst, exit
+    std::string scan;   // fgets + strtok + strtoul map scan
+    std::string awk;    // empty when there is none
+    std::string dir;    // scratch directory
+};
+
+struct tap_figures {
+    stats zentu;
+    stats floor;
+    stats zentu_rss_kb;
+    stats floor_rss_kb;
+};
+
+struct scan_figures {
+    long lines = 0;
+    stats zentu;
+    stats scan;
+    stats awk;  // all zero without awk
+    stats zentu_rss_kb;
+};
+
+struct idle_figures {
+    stats zentu_cpu_us;  // whole run, start-up included
+    stats floor_cpu_us;  // start, block in one poll without timeout, read the tap
+    stats zentu_wakeups;
+    double wait_ms = 0;
+};
+
+// 1: zentu sleeping in poll on a FIFO; a finger-down burst in one write;
+// timed until the process has been reaped.
+tap_figures measure_fifo_tap(const bench_setup& b, int runs);
+// 2: a whole run on a recorded tap in a regular file.
+tap_figures measure_file_tap(const bench_setup& b, int runs);
+// 3: a map whose only match is on its last line.
+scan_figures measure_scan(const bench_setup& b, long lines, int runs);
+// 4: a wait of wait_ms with the device open and silent.
+idle_figures measure_idle(const bench_setup& b, int runs, int wait_ms);
