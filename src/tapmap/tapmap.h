@@ -32,12 +32,17 @@ enum mapline_result : int {
 // then takes the result as signed 32-bit.
 [[nodiscard]] int32_t parse_map_number(const char* field);
 
+// Reads the number of the map field that starts at field (not a space) as
+// parse_map_number reads that field on its own, and returns the field's end:
+// the next space or the terminating NUL.
+[[nodiscard]] const char* read_map_field_number(const char* field, int32_t* number);
+
 // Reads the next line of file, or the next piece of a longer line, into
 // piece (MAP_LINE_SIZE bytes). Returns false at end of file or on error.
 [[nodiscard]] bool read_map_piece(FILE* file, char* piece);
 
 // Clears *entry and parses one piece into it. Returns MAPLINE_ENTRY or
-// MAPLINE_SKIPPED. The piece is cut up in the process.
+// MAPLINE_SKIPPED. The piece may be changed in the process.
 [[nodiscard]] int parse_mapline(char* piece, map_entry* entry);
 
 // Clears *entry, reads the next line (or piece) of file and parses it.
