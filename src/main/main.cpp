@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include <unistd.h>
+
 #include "../tapmap/tapmap.h"
 #include "../touch/touch.h"
 #include "../vibra/vibra.h"
@@ -74,9 +76,17 @@ int check_output(int status) {
     return ZENTU_ERROR;
 }
 
+// Standard output's buffer. Left to the library it would be allocated at
+// the first output, and that first allocation (heap set-up, its system
+// calls and page faults) would sit between the tap and the caller's answer.
+char outputBuffer[BUFSIZ];
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Line-buffered on a terminal and fully buffered otherwise, as the
+    // library would have chosen.
+    setvbuf(stdout, outputBuffer, isatty(STDOUT_FILENO) ? _IOLBF : _IOFBF, sizeof outputBuffer);
     settings s;
     int status = ZENTU_OK;
     if (parse_command_line(argc, argv, &s, &status)) {
