@@ -99,9 +99,16 @@ double cpu_us(const run_result& r) {
 }
 
 struct samples {
-    std::vector<double> zentu, base, zentu_rss, base_rss;
+    std::vector<double> wall[2], cpu[2], faults[2], rss[2];
+    void add(int who, const run_result& r) {
+        wall[who].push_back(r.wall_us);
+        cpu[who].push_back(cpu_us(r));
+        faults[who].push_back(static_cast<double>(r.usage.ru_minflt));
+        rss[who].push_back(rss_kb(r));
+    }
     tap_figures figures() const {
-        return {summarize(zentu), summarize(base), summarize(zentu_rss), summarize(base_rss)};
+        return {summarize(wall[0]),   summarize(wall[1]),   summarize(cpu[0]), summarize(cpu[1]),
+                summarize(faults[0]), summarize(faults[1]), summarize(rss[0]), summarize(rss[1])};
     }
 };
 
@@ -115,10 +122,8 @@ tap_figures measure_fifo_tap(const bench_setup& b, int runs) {
         expect(z, 0, TAP_ANSWER, "zentu on a FIFO");
         const run_result f = tap_on_fifo({b.floor, fifo}, fifo);
         expect(f, 0, "", "floor on a FIFO");
-        s.zentu.push_back(z.wall_us);
-        s.base.push_back(f.wall_us);
-        s.zentu_rss.push_back(rss_kb(z));
-        s.base_rss.push_back(rss_kb(f));
+        s.add(0, z);
+        s.add(1, f);
     }
     unlink(fifo.c_str());
     return s.figures();
@@ -132,10 +137,8 @@ tap_figures measure_file_tap(const bench_setup& b, int runs) {
         expect(z, 0, TAP_ANSWER, "zentu on a tap file");
         const run_result f = run_timed({b.floor, file});
         expect(f, 0, "", "floor on a tap file");
-        s.zentu.push_back(z.wall_us);
-        s.base.push_back(f.wall_us);
-        s.zentu_rss.push_back(rss_kb(z));
-        s.base_rss.push_back(rss_kb(f));
+        s.add(0, z);
+        s.add(1, f);
     }
     unlink(file.c_str());
     return s.figures();

@@ -17,6 +17,10 @@ struct bench_setup {
 struct tap_figures {
     stats zentu;
     stats floor;
+    stats zentu_cpu_us;  // the child's own user + system time
+    stats floor_cpu_us;
+    stats zentu_faults;  // minor page faults
+    stats floor_faults;
     stats zentu_rss_kb;
     stats floor_rss_kb;
 };
