@@ -89,21 +89,31 @@ void print_machine(const plan& p, const bench_setup& b) {
 
 void print_taps(const tap_figures& fifo, const tap_figures& file, int runs) {
     printf(
-        "| Tap, %d runs each | zentu µs | floor µs | zentu ÷ floor "
-        "| CPU µs zentu / floor | page faults zentu / floor |\n",
+        "| Tap, %d runs each | zentu µs | floor µs | zentu ÷ floor | floor + duties µs "
+        "| zentu ÷ floor + duties | CPU µs z / f / f+d | page faults z / f / f+d |\n",
         runs);
-    printf("|---|---|---|---|---|---|\n");
+    printf("|---|---|---|---|---|---|---|---|\n");
     const auto row = [](const char* name, const tap_figures& t) {
-        printf("| %s | %.0f (%.0f–%.0f) | %.0f (%.0f–%.0f) | %.3f | %.0f / %.0f | %.0f / %.0f |\n",
-               name, t.zentu.median, t.zentu.min, t.zentu.max, t.floor.median, t.floor.min,
-               t.floor.max, t.zentu.median / t.floor.median, t.zentu_cpu_us.median,
-               t.floor_cpu_us.median, t.zentu_faults.median, t.floor_faults.median);
+        const auto wall = [](const tap_program& p) {
+            printf(" %.0f (%.0f–%.0f) |", p.wall_us.median, p.wall_us.min, p.wall_us.max);
+        };
+        printf("| %s |", name);
+        wall(t.zentu);
+        wall(t.floor);
+        printf(" %.3f |", t.zentu.wall_us.median / t.floor.wall_us.median);
+        wall(t.duties);
+        printf(" %.3f | %.0f / %.0f / %.0f | %.0f / %.0f / %.0f |\n",
+               t.zentu.wall_us.median / t.duties.wall_us.median, t.zentu.cpu_us.median,
+               t.floor.cpu_us.median, t.duties.cpu_us.median, t.zentu.faults.median,
+               t.floor.faults.median, t.duties.faults.median);
     };
     row("1. tap to answer: burst written to a FIFO until exit", fifo);
     row("2. whole run on a tap file: start, read, answer, exit", file);
     printf(
-        "\nCPU is the child's own user and system time (a whole run for both\n"
-        "rows), which the machine's other load disturbs less than wall time.\n\n");
+        "\nfloor: open, poll, read the finger-down burst, exit. floor + duties: the\n"
+        "same plus what zentu must do besides, a poll before every read and the\n"
+        "answer through standard output's buffer. CPU is the child's own user and\n"
+        "system time for the whole run, which other load disturbs less than wall time.\n\n");
 }
 
 void print_scans(const std::vector<scan_figures>& scans, const std::vector<int>& runs) {
@@ -140,7 +150,7 @@ void print_rest(const idle_figures& idle, const tap_figures& file, const scan_fi
         idle.wait_ms, idle.zentu_cpu_us.median, idle.zentu_cpu_us.min, idle.zentu_cpu_us.max, per_s,
         idle.zentu_wakeups.median, idle.floor_cpu_us.median);
     printf("| 5. peak resident memory, tap run | %.0f KiB | floor %.0f KiB |\n",
-           file.zentu_rss_kb.max, file.floor_rss_kb.max);
+           file.zentu.rss_kb.max, file.floor.rss_kb.max);
     printf("| 5. peak resident memory, %ld-line map | %.0f KiB | |\n", big.lines,
            big.zentu_rss_kb.max);
     printf("| 5. stripped binary | %ld bytes | floor %ld bytes, strtok scan %ld bytes |\n",
@@ -155,7 +165,8 @@ int main(int argc, char** argv) {
     if (mkdtemp(dir) == nullptr) {
         fail("cannot create", dir);
     }
-    const bench_setup b{ZENTU_BENCH_ZENTU, ZENTU_BENCH_FLOOR, ZENTU_BENCH_SCAN, find_awk(), dir};
+    const bench_setup b{ZENTU_BENCH_ZENTU, ZENTU_BENCH_FLOOR, ZENTU_BENCH_DUTIES,
+                        ZENTU_BENCH_SCAN,  find_awk(),        dir};
     print_machine(p, b);
     const tap_figures fifo = measure_fifo_tap(b, p.tap_runs);
     const tap_figures file = measure_file_tap(b, p.tap_runs);

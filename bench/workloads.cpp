@@ -99,31 +99,38 @@ double cpu_us(const run_result& r) {
 }
 
 struct samples {
-    std::vector<double> wall[2], cpu[2], faults[2], rss[2];
-    void add(int who, const run_result& r) {
-        wall[who].push_back(r.wall_us);
-        cpu[who].push_back(cpu_us(r));
-        faults[who].push_back(static_cast<double>(r.usage.ru_minflt));
-        rss[who].push_back(rss_kb(r));
+    std::vector<double> wall, cpu, faults, rss;
+    void add(const run_result& r) {
+        wall.push_back(r.wall_us);
+        cpu.push_back(cpu_us(r));
+        faults.push_back(static_cast<double>(r.usage.ru_minflt));
+        rss.push_back(rss_kb(r));
     }
-    tap_figures figures() const {
-        return {summarize(wall[0]),   summarize(wall[1]),   summarize(cpu[0]), summarize(cpu[1]),
-                summarize(faults[0]), summarize(faults[1]), summarize(rss[0]), summarize(rss[1])};
+    tap_program figures() const {
+        return {summarize(wall), summarize(cpu), summarize(faults), summarize(rss)};
     }
+};
+
+struct tap_samples {
+    samples zentu, floor, duties;
+    tap_figures figures() const { return {zentu.figures(), floor.figures(), duties.figures()}; }
 };
 
 }  // namespace
 
 tap_figures measure_fifo_tap(const bench_setup& b, int runs) {
     const std::string fifo = make_fifo(b);
-    samples s;
+    tap_samples s;
     for (int i = 0; i < runs; ++i) {
         const run_result z = tap_on_fifo({b.zentu, "-t", fifo, "-x", "-y"}, fifo);
         expect(z, 0, TAP_ANSWER, "zentu on a FIFO");
         const run_result f = tap_on_fifo({b.floor, fifo}, fifo);
         expect(f, 0, "", "floor on a FIFO");
-        s.add(0, z);
-        s.add(1, f);
+        const run_result d = tap_on_fifo({b.duties, fifo}, fifo);
+        expect(d, 0, TAP_ANSWER, "floor with duties on a FIFO");
+        s.zentu.add(z);
+        s.floor.add(f);
+        s.duties.add(d);
     }
     unlink(fifo.c_str());
     return s.figures();
@@ -131,14 +138,17 @@ tap_figures measure_fifo_tap(const bench_setup& b, int runs) {
 
 tap_figures measure_file_tap(const bench_setup& b, int runs) {
     const std::string file = tap_file(b);
-    samples s;
+    tap_samples s;
     for (int i = 0; i < runs; ++i) {
         const run_result z = run_timed({b.zentu, "-t", file, "-x", "-y"});
         expect(z, 0, TAP_ANSWER, "zentu on a tap file");
         const run_result f = run_timed({b.floor, file});
         expect(f, 0, "", "floor on a tap file");
-        s.add(0, z);
-        s.add(1, f);
+        const run_result d = run_timed({b.duties, file});
+        expect(d, 0, TAP_ANSWER, "floor with duties on a tap file");
+        s.zentu.add(z);
+        s.floor.add(f);
+        s.duties.add(d);
     }
     unlink(file.c_str());
     return s.figures();

@@ -7,22 +7,26 @@
 #include "harness.h"
 
 struct bench_setup {
-    std::string zentu;  // the product binary
-    std::string floor;  // open, poll, read the finger-down burst, exit
-    std::string scan;   // fgets + strtok + strtoul map scan
-    std::string awk;    // empty when there is none
-    std::string dir;    // scratch directory
+    std::string zentu;   // the product binary
+    std::string floor;   // open, poll, read the finger-down burst, exit
+    std::string duties;  // the floor with a poll before each read and the answer
+    std::string scan;    // fgets + strtok + strtoul map scan
+    std::string awk;     // empty when there is none
+    std::string dir;     // scratch directory
+};
+
+// What one program showed over the runs of a tap measure.
+struct tap_program {
+    stats wall_us;
+    stats cpu_us;  // the child's own user + system time
+    stats faults;  // minor page faults
+    stats rss_kb;
 };
 
 struct tap_figures {
-    stats zentu;
-    stats floor;
-    stats zentu_cpu_us;  // the child's own user + system time
-    stats floor_cpu_us;
-    stats zentu_faults;  // minor page faults
-    stats floor_faults;
-    stats zentu_rss_kb;
-    stats floor_rss_kb;
+    tap_program zentu;
+    tap_program floor;
+    tap_program duties;
 };
 
 struct scan_figures {

@@ -13,20 +13,26 @@
 
 namespace {
 
+// The whole line goes to standard output in one piece.
 void print_coordinates(const settings& s, int32_t x, int32_t y) {
+    char line[3 * (DECIMAL_MAX + 1) + 1];
+    char* p = line;
     if (s.printX) {
-        printf("%d", x);
+        p = append_decimal(p, x);
     }
     if (s.printX && s.printY) {
-        putchar(':');
+        *p++ = ':';
     }
     if (s.printY) {
-        printf("%d", y);
+        p = append_decimal(p, y);
     }
     if (s.printTimeSpent != 0) {
-        printf(";%d", s.delay);
+        *p++ = ';';
+        p = append_decimal(p, s.delay);
     }
-    putchar('\n');
+    *p++ = '\n';
+    *p = '\0';
+    fputs(line, stdout);
 }
 
 // Character mode: the first map entry holding the tap decides the output
@@ -34,7 +40,9 @@ void print_coordinates(const settings& s, int32_t x, int32_t y) {
 int print_mapped(const settings& s, int32_t x, int32_t y) {
     const int result = output_mapped_char(s.mapFile, x, y, s.asciiCode ? 1 : 0);
     if (s.printTimeSpent != 0) {
-        printf(";%d", s.delay);
+        char text[DECIMAL_MAX + 2] = {';'};
+        *append_decimal(text + 1, s.delay) = '\0';
+        fputs(text, stdout);
     }
     return result;
 }

@@ -43,3 +43,10 @@ struct settings {
 [[nodiscard]] int32_t parse_delay(const char* arg);
 
 void print_help();
+
+// Longest decimal text of a signed 32-bit value: "-2147483648".
+inline constexpr int DECIMAL_MAX = 11;
+
+// Writes v as printf's "%d" does, without a terminating NUL, and returns
+// the end of what it wrote (at most DECIMAL_MAX bytes).
+char* append_decimal(char* out, int32_t v);
