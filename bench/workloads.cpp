@@ -126,7 +126,7 @@ tap_figures measure_fifo_tap(const bench_setup& b, int runs) {
         expect(z, 0, TAP_ANSWER, "zentu on a FIFO");
         const run_result f = tap_on_fifo({b.floor, fifo}, fifo);
         expect(f, 0, "", "floor on a FIFO");
-        const run_result d = tap_on_fifo({b.duties, fifo}, fifo);
+        const run_result d = tap_on_fifo({b.duties, "-t", fifo, "-x", "-y"}, fifo);
         expect(d, 0, TAP_ANSWER, "floor with duties on a FIFO");
         s.zentu.add(z);
         s.floor.add(f);
@@ -144,7 +144,7 @@ tap_figures measure_file_tap(const bench_setup& b, int runs) {
         expect(z, 0, TAP_ANSWER, "zentu on a tap file");
         const run_result f = run_timed({b.floor, file});
         expect(f, 0, "", "floor on a tap file");
-        const run_result d = run_timed({b.duties, file});
+        const run_result d = run_timed({b.duties, "-t", file, "-x", "-y"});
         expect(d, 0, TAP_ANSWER, "floor with duties on a tap file");
         s.zentu.add(z);
         s.floor.add(f);
@@ -227,11 +227,9 @@ idle_figures measure_idle(const bench_setup& b, int runs, int wait_ms) {
         zc.push_back(cpu_us(rz));
         zw.push_back(static_cast<double>(rz.usage.ru_nvcsw));
 
-        const child f = start_on_fifo({b.floor, fifo}, fifo, &writer);
-        usleep(static_cast<useconds_t>(wait_ms) * 1000);
-        write_all(writer, finger_down(), fifo.c_str());
+        const child f = start_on_fifo({b.floor, fifo, delay}, fifo, &writer);
         const run_result rf = finish_child(f);
-        expect(rf, 0, "", "floor waiting");
+        expect(rf, 255, "", "floor waiting");
         close(writer);
         fc.push_back(cpu_us(rf));
     }

@@ -39,7 +39,7 @@ struct scan_figures {
 
 struct idle_figures {
     stats zentu_cpu_us;  // whole run, start-up included
-    stats floor_cpu_us;  // start, block in one poll without timeout, read the tap
+    stats floor_cpu_us;  // the floor's wait: 100 ms polls until the limit
     stats zentu_wakeups;
     double wait_ms = 0;
 };
