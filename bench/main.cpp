@@ -77,7 +77,7 @@ long stripped_size(const bench_setup& b, const std::string& bin) {
 void print_machine(const plan& p, const bench_setup& b) {
     utsname u{};
     uname(&u);
-    printf("Machine: %s, %ld cores, %s %s %s; %s, glibc %s; awk: %s.\n",
+    printf("Machine: %s, %ld cores, %s %s %s; %s, glibc %s; awk: %s.\n\n",
            first_line_of("/proc/cpuinfo", "model name").c_str(), sysconf(_SC_NPROCESSORS_ONLN),
            u.sysname, u.release, u.machine, ZENTU_BENCH_COMPILER, gnu_get_libc_version(),
            b.awk.empty() ? "none" : b.awk.c_str());
