@@ -110,7 +110,13 @@ TEST(burst_gone, closed_writer_is_gone_after_its_data) {
     int32_t x = 0;
     int32_t y = 0;
     EXPECT_EQ(get_touch_burst(p.reader(), &x, &y), TOUCH_START);
-    EXPECT_EQ(get_touch_burst(p.reader(), &x, &y), BURST_GONE);
+    // The writer closes a moment after its data; a loaded machine may let
+    // a silent poll pass first, but never more than a few.
+    int r = BURST_NONE;
+    for (int polls = 0; r == BURST_NONE && polls < 20; ++polls) {
+        r = get_touch_burst(p.reader(), &x, &y);
+    }
+    EXPECT_EQ(r, BURST_GONE);
 }
 
 TEST(burst_gone, short_read_reports_its_count) {
