@@ -92,6 +92,7 @@ char outputBuffer[BUFSIZ];
 }  // namespace
 
 int main(int argc, char** argv) {
+    guard_standard_descriptors();
     // Line-buffered on a terminal and fully buffered otherwise, as the
     // library would have chosen.
     setvbuf(stdout, outputBuffer, isatty(STDOUT_FILENO) ? _IOLBF : _IOFBF, sizeof outputBuffer);

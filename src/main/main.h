@@ -50,3 +50,15 @@ inline constexpr int DECIMAL_MAX = 11;
 // Writes v as printf's "%d" does, without a terminating NUL, and returns
 // the end of what it wrote (at most DECIMAL_MAX bytes).
 char* append_decimal(char* out, int32_t v);
+
+// Open the touch device (read-only), the vibration device (read-write) and
+// the map file. A directory is refused and a FIFO without a writer does not
+// block. On failure perror tells why and false is returned.
+[[nodiscard]] bool open_touch_device(const char* path, int* fd);
+[[nodiscard]] bool open_vibra_device(const char* path, int* fd);
+[[nodiscard]] bool open_map_file(const char* path, FILE** map);
+
+// A process started with standard output or error closed would open its
+// devices onto those descriptors and print into them. This puts /dev/null,
+// read-only, on a closed descriptor 1 or 2; descriptor 0 is left alone.
+void guard_standard_descriptors();

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include <fcntl.h>
 #include <getopt.h>
 
 #include "main.h"
@@ -11,27 +10,6 @@
 namespace {
 
 constexpr const char* short_options = "t:v:m:d:M:xycha";
-
-// Opens path as a device; prints the reason and returns false on failure.
-bool open_device(const char* path, int flags, const char* what, int* fd) {
-    const int opened = open(path, flags);
-    if (opened < 0) {
-        perror(what);
-        return false;
-    }
-    *fd = opened;
-    return true;
-}
-
-bool open_map(const char* path, FILE** map) {
-    FILE* opened = fopen(path, "r");
-    if (opened == nullptr) {
-        perror("cannot open mapping table");
-        return false;
-    }
-    *map = opened;
-    return true;
-}
 
 // Acts on one option the parser returned. Returns true to go on parsing;
 // false when the run is over, with main's value in *status.
@@ -54,13 +32,13 @@ bool apply_option(int opt, settings* s, int* status) {
         return true;
     case 't':
         *status = ZENTU_ERROR;
-        return open_device(optarg, O_RDONLY, "cannot open touch input device", &s->touchFd);
+        return open_touch_device(optarg, &s->touchFd);
     case 'v':
         *status = ZENTU_ERROR;
-        return open_device(optarg, O_RDWR, "cannot open vibration output device", &s->vibraFd);
+        return open_vibra_device(optarg, &s->vibraFd);
     case 'm':
         *status = ZENTU_ERROR;
-        return open_map(optarg, &s->mapFile);
+        return open_map_file(optarg, &s->mapFile);
     case 'd':
         s->delay = parse_delay(optarg);
         return true;
