@@ -20,6 +20,8 @@
 #include "../src/main/main.h"
 #include "capture.h"
 
+// The linker names these for --wrap=fdopen.
+// NOLINTNEXTLINE(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
 extern "C" FILE* __real_fdopen(int fd, const char* mode);
 
 namespace {
@@ -127,6 +129,7 @@ void check_outcome(const settings& s, bool go_on, int status, const char* out, s
 }  // namespace
 
 // Records every stream the map opening makes, so that none outlives its run.
+// NOLINTNEXTLINE(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
 extern "C" FILE* __wrap_fdopen(int fd, const char* mode) {
     FILE* f = __real_fdopen(fd, mode);
     if (f != nullptr && stream_count < MAX_STREAMS) {
@@ -142,6 +145,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // the real standard error.
     real_stderr = dup(STDERR_FILENO);
     quiet_stderr = open("/dev/null", O_WRONLY);
+    // The interface takes the descriptor number in a pointer.
+    // NOLINTNEXTLINE(performance-no-int-to-ptr)
     __sanitizer_set_report_fd(reinterpret_cast<void*>(static_cast<intptr_t>(real_stderr)));
     first_free_fd = open("/dev/null", O_RDONLY);
     close(first_free_fd);

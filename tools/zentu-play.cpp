@@ -52,12 +52,10 @@ bool parse_args(int argc, char** argv, player_options* o) {
             o->hold_ms = strtol(argv[++i], nullptr, 10);
         } else if (strcmp(a, "-o") == 0 && i + 1 < argc) {
             o->out_path = argv[++i];
-        } else if (a[0] == '-' && a[1] != '\0') {
-            return false;
-        } else if (o->in_path == nullptr) {
-            o->in_path = a;
+        } else if ((a[0] == '-' && a[1] != '\0') || o->in_path != nullptr) {
+            return false;  // an unknown option, or a second recording
         } else {
-            return false;
+            o->in_path = a;
         }
     }
     return true;
@@ -70,6 +68,7 @@ bool parse_event(const char* line, long long* when_us, input_event* ev) {
     unsigned type = 0;
     unsigned code = 0;
     int value = 0;
+    // NOLINTNEXTLINE(cert-err34-c): recordings come from evemu; junk lines are skipped
     if (sscanf(line, "E: %lld.%ld %x %x %d", &sec, &usec, &type, &code, &value) != 5) {
         return false;
     }
