@@ -65,6 +65,12 @@ void move_fd(int from, int to) {
     if (setup.close_stdin) {
         close(STDIN_FILENO);
     }
+    if (setup.close_stdout) {
+        close(STDOUT_FILENO);
+    }
+    if (setup.close_stderr) {
+        close(STDERR_FILENO);
+    }
     if (setup.fsize_limit >= 0) {
         signal(SIGXFSZ, SIG_IGN);  // the disposition survives exec
         const rlimit lim{static_cast<rlim_t>(setup.fsize_limit),

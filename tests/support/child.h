@@ -14,6 +14,8 @@ struct child_setup {
     std::vector<step> touch_steps;   // played into the touch pipe
     bool close_touch_after = false;  // the device goes away after the steps
     bool close_stdin = false;        // start with descriptor 0 closed
+    bool close_stdout = false;       // start with descriptor 1 closed
+    bool close_stderr = false;       // start with descriptor 2 closed
     std::string stdout_path;         // send standard output there instead of capturing it
     long fsize_limit = -1;           // RLIMIT_FSIZE in bytes, SIGXFSZ ignored
 };
