@@ -117,7 +117,7 @@ TEST(mapfast, field_edges_read_as_strtok_and_strtoul_read_them) {
         std::string("1 2 3 4 5 \0c\n", 13),
         std::string("1 2 3 4 5\0 c\n", 13),
         std::string("1 2 3 4 5 c\0", 12),
-        std::string("12\0003 4 5 6 7 c\n", 16),
+        std::string("12\0003 4 5 6 7 c\n", 15),
         std::string("\0 1 2 3 4 5 c\n", 14),
     };
     for (const std::string& c : cases) {

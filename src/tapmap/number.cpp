@@ -83,7 +83,8 @@ const char* read_map_field_number(const char* field, int32_t* number) {
     return p;
 }
 
-int32_t parse_map_number(const char* p) {
+int32_t parse_map_number(const char* field) {
+    const char* p = field;
     while (is_c_space(*p)) {
         ++p;
     }
