@@ -41,9 +41,9 @@ bool read_map_piece(FILE* file, char* piece) {
 }
 
 int get_mapline(FILE* file, map_entry* entry) {
-    clear_entry(entry);
     char piece[MAP_LINE_SIZE];
     if (!read_map_piece(file, piece)) {
+        clear_entry(entry);  // parse_mapline clears it on every other path
         return MAPLINE_END;
     }
     return parse_mapline(piece, entry);
