@@ -1,7 +1,6 @@
 // Arbitrary bytes as a map file, looked up at a few taps. The lookup is
 // compared with a model written independently from the map format: which
 // entry wins, what is printed, and where the stream stands afterwards.
-#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -9,6 +8,7 @@
 #include <cstring>
 
 #include "../src/tapmap/tapmap.h"
+#include "../tests/support/strtoul32.h"
 #include "capture.h"
 
 namespace {
@@ -25,32 +25,6 @@ struct model_line {
 
 model_line lines[MAX_PIECES];
 size_t line_count;
-
-bool c_space(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// strtoul with automatic base as a 32-bit host has it, through the host's
-// own strtoull.
-int32_t model_number(const char* p) {
-    while (c_space(*p)) {
-        ++p;
-    }
-    const bool negative = *p == '-';
-    if (*p == '+' || *p == '-') {
-        ++p;
-    }
-    if (*p < '0' || *p > '9') {
-        return 0;
-    }
-    errno = 0;
-    const unsigned long long m = strtoull(p, nullptr, 0);
-    if (errno == ERANGE || m > UINT32_MAX) {
-        return -1;
-    }
-    const uint32_t u = negative ? 0U - static_cast<uint32_t>(m) : static_cast<uint32_t>(m);
-    return static_cast<int32_t>(u);
-}
 
 // One piece: its text ends at the first NUL; blanks lead, '#' comments,
 // and only the space separates fields.
@@ -87,7 +61,7 @@ void model_parse(const uint8_t* piece, size_t len, model_line* out) {
     }
     int32_t* const numbers[] = {&out->e.x1, &out->e.y1, &out->e.x2, &out->e.y2, &out->e.value};
     for (int i = 0; i < 5; ++i) {
-        *numbers[i] = model_number(fields[i]);
+        *numbers[i] = strtoul32(fields[i]);
     }
     out->e.character = static_cast<unsigned char>(fields[5][0]);
     out->entry = true;

@@ -2,26 +2,21 @@
 #include <gtest/gtest.h>
 
 #include "events.h"
+#include "table.h"
 #include "touch/touch.h"
 
 namespace {
 
 constexpr int32_t untouched = -777;
 
-struct burst_case {
-    const char* name;
+struct burst_case : test_case {
     events evs;
     int result;
     int32_t x;
     int32_t y;
 };
 
-// Names the case in test listings instead of dumping its bytes.
-void PrintTo(const burst_case& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class burst : public testing::TestWithParam<burst_case> {};
+using burst = table<burst_case>;
 
 TEST_P(burst, result_and_position) {
     const burst_case& c = GetParam();
@@ -73,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
             TOUCH_UNCHANGED,
             9,
             8}),
-    [](const auto& info) { return info.param.name; });
+    row_name{});
 
 TEST(burst_silence, gives_none_after_about_100ms_and_prints_nothing) {
     event_pipe p;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "child.h"
+#include "files.h"
+#include "table.h"
 
 namespace {
 
@@ -15,8 +17,7 @@ const char* const keypad =
     "100 100 200 200 -2 D\n"
     "200 0 300 100 3 \xE9\n";
 
-struct char_case {
-    const char* name;
+struct char_case : test_case {
     std::vector<std::string> flags;
     int32_t x;
     int32_t y;
@@ -24,16 +25,11 @@ struct char_case {
     std::string out;
 };
 
-// Names the case in test listings instead of dumping its bytes.
-void PrintTo(const char_case& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class character_mode : public testing::TestWithParam<char_case> {};
+using character_mode = table<char_case>;
 
 TEST_P(character_mode, prints_the_entry_and_ends_with_its_value) {
     const char_case& c = GetParam();
-    temp_file map(keypad);
+    temp_path map(keypad);
     std::vector<std::string> args = {"-t", TOUCH, "-m", map.path()};
     args.insert(args.end(), c.flags.begin(), c.flags.end());
     child_setup setup;
@@ -59,10 +55,10 @@ INSTANTIATE_TEST_SUITE_P(
                     char_case{"high_byte_code", {"-a"}, 250, 50, 3, "233"},
                     char_case{"no_match", {"-c"}, 500, 500, 255, ""},
                     char_case{"lower_bound_is_outside", {"-c"}, 0, 50, 255, ""}),
-    [](const auto& info) { return info.param.name; });
+    row_name{});
 
 TEST(character_mode_time, follows_the_character_or_stands_alone) {
-    temp_file map(keypad);
+    temp_path map(keypad);
     child_setup setup;
     setup.touch_steps = {{0, finger_down(150, 50)}};
     child_result r = run_zentu({"-t", TOUCH, "-m", map.path(), "-c", "--print-time-spent"}, setup);
@@ -78,7 +74,7 @@ TEST(character_mode_time, follows_the_character_or_stands_alone) {
 }
 
 TEST(character_mode_edges, empty_map_and_timeout) {
-    temp_file empty("");
+    temp_path empty("");
     child_setup setup;
     setup.touch_steps = {{0, finger_down(1, 1)}};
     child_result r = run_zentu({"-t", TOUCH, "-m", empty.path(), "-c"}, setup);
@@ -91,8 +87,8 @@ TEST(character_mode_edges, empty_map_and_timeout) {
 }
 
 TEST(character_mode_edges, the_later_map_file_is_used) {
-    temp_file first("0 0 10 10 1 F\n");
-    temp_file second("0 0 10 10 2 S\n");
+    temp_path first("0 0 10 10 1 F\n");
+    temp_path second("0 0 10 10 2 S\n");
     child_setup setup;
     setup.touch_steps = {{0, finger_down(5, 5)}};
     const child_result r =
@@ -102,7 +98,7 @@ TEST(character_mode_edges, the_later_map_file_is_used) {
 }
 
 TEST(character_mode_edges, lost_output_never_returns_the_buttons_value) {
-    temp_file map(keypad);
+    temp_path map(keypad);
     child_setup setup;
     setup.stdout_path = "/dev/full";
     setup.touch_steps = {{0, finger_down(50, 50)}};

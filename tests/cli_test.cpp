@@ -2,34 +2,24 @@
 // rejected options.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "child.h"
+#include "files.h"
+#include "table.h"
 
 namespace {
 
 std::string help_text() {
-    std::ifstream in(std::string(ZENTU_TEST_DATA) + "/help.txt", std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+    return read_file(std::string(ZENTU_TEST_DATA) + "/help.txt");
 }
 
-struct cli_case {
-    const char* name;
+struct cli_case : test_case {
     std::vector<std::string> args;
     int status;
     std::string out;  // "@help" stands for the help text
     std::string err;  // must appear in standard error ("" : must be empty)
 };
 
-// Names the case in test listings instead of dumping its bytes.
-void PrintTo(const cli_case& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class cli : public testing::TestWithParam<cli_case> {};
+using cli = table<cli_case>;
 
 TEST_P(cli, prints_and_ends_as_documented) {
     const cli_case& c = GetParam();
@@ -72,7 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
                  254,
                  "touch input device is mandatory parameter\n",
                  ""}),
-    [](const auto& info) { return info.param.name; });
+    row_name{});
 
 INSTANTIATE_TEST_SUITE_P(
     opens, cli,
@@ -99,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
                  254,
                  "",
                  "cannot open vibration output device: Is a directory\n"}),
-    [](const auto& info) { return info.param.name; });
+    row_name{});
 
 INSTANTIATE_TEST_SUITE_P(
     help, cli,
@@ -108,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
                     cli_case{"abbreviated", {"--he"}, 0, "@help", ""},
                     cli_case{"stops_before_bad_touch", {"-h", "-t", no_file}, 0, "@help", ""},
                     cli_case{"after_valid_options", {"-t", TOUCH, "-x", "-h"}, 0, "@help", ""}),
-    [](const auto& info) { return info.param.name; });
+    row_name{});
 
 // A rejected option prints the parser's complaint and the help, and is an
 // error: a misspelt option must not look like a tap at coordinates.
@@ -130,6 +120,6 @@ INSTANTIATE_TEST_SUITE_P(
                  254,
                  "@help",
                  "doesn't allow an argument"}),
-    [](const auto& info) { return info.param.name; });
+    row_name{});
 
 }  // namespace

@@ -2,7 +2,7 @@
 # ZENTU_EMULATOR: the emulator's words joined by "|", empty on the host.
 
 add_executable(zentu_platform_tests platform_test.cpp)
-target_link_libraries(zentu_platform_tests PRIVATE GTest::gtest_main)
+target_link_libraries(zentu_platform_tests PRIVATE zentu_test_support GTest::gtest_main)
 gtest_discover_tests(zentu_platform_tests DISCOVERY_TIMEOUT 60)
 
 set(_check ${CMAKE_CURRENT_SOURCE_DIR}/check_binary.cmake)

@@ -4,15 +4,13 @@
 // documented status: never a crash, a hang or success for lost output.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <climits>
 #include <cstdint>
-#include <cstring>
 #include <random>
 
 #include "child.h"
+#include "files.h"
+#include "table.h"
 
 namespace {
 
@@ -21,8 +19,7 @@ constexpr double NO_HANG_MS = 5000;
 
 const std::string gone = "touch input device is gone\n";
 
-struct hostile_case {
-    const char* name;
+struct hostile_case : test_case {
     std::vector<std::string> args;
     std::vector<step> touch;
     int status;
@@ -30,11 +27,7 @@ struct hostile_case {
     std::string err;
 };
 
-void PrintTo(const hostile_case& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class hostile : public testing::TestWithParam<hostile_case> {};
+using hostile = table<hostile_case>;
 
 TEST_P(hostile, ends_with_a_clear_message) {
     const hostile_case& c = GetParam();
@@ -95,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
                      255,
                      "",
                      ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    row_name{});
 
 // Records whose type no protocol defines, with random codes and values.
 events junk_records(size_t n) {
@@ -139,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  0,
                                  "-2147483648:2147483647\n",
                                  ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    row_name{});
 
 // The delay is held at the signed 32-bit limits; wrapping would turn these
 // into a 1 ms limit, a negative one or no limit at all.
@@ -175,20 +168,15 @@ INSTANTIATE_TEST_SUITE_P(
                                  255,
                                  "timeout\n",
                                  ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    row_name{});
 
 // Map files of junk: each case's tap is at (5, 5), and only its last line
 // holds it (when one does).
-struct map_case {
-    const char* name;
+struct map_case : test_case {
     std::string content;
     int status;
     std::string out;
 };
-
-void PrintTo(const map_case& c, std::ostream* os) {
-    *os << c.name;
-}
 
 // Random bytes with no space or newline: every 199-byte piece is one field.
 std::string binary_junk(size_t n) {
@@ -203,11 +191,11 @@ std::string binary_junk(size_t n) {
     return s;
 }
 
-class hostile_map : public testing::TestWithParam<map_case> {};
+using hostile_map = table<map_case>;
 
 TEST_P(hostile_map, is_read_without_harm) {
     const map_case& c = GetParam();
-    temp_file map(c.content);
+    temp_path map(c.content);
     const child_result r =
         run_zentu({"-t", TOUCH, "-m", map.path(), "-c"}, with_touch({{0, finger_down(5, 5)}}));
     EXPECT_EQ(r.status, c.status);
@@ -231,35 +219,11 @@ INSTANTIATE_TEST_SUITE_P(
                  "0 0 " + nines + " 10 4 n\n0 0 10 -" + nines + " 4 n\n0 0 10 10 1 o\n", 1, "o"},
         map_case{"leading_zeros_are_octal", "0 0 " + std::string(150, '0') + "10 10 6 q\n", 6, "q"},
         map_case{"carriage_returns", "0 0 10 10 3 r\r\n", 3, "r"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-// A FIFO in a fresh directory, removed with it.
-class temp_fifo {
-public:
-    temp_fifo() {
-        char tmpl[] = "/tmp/zentu-fifo-XXXXXX";
-        if (mkdtemp(tmpl) != nullptr) {
-            dir_ = tmpl;
-            path_ = dir_ + "/fifo";
-            mkfifo(path_.c_str(), 0600);
-        }
-    }
-    ~temp_fifo() {
-        unlink(path_.c_str());
-        rmdir(dir_.c_str());
-    }
-    temp_fifo(const temp_fifo&) = delete;
-    temp_fifo& operator=(const temp_fifo&) = delete;
-    const std::string& path() const { return path_; }
-
-private:
-    std::string dir_;
-    std::string path_;
-};
+    row_name{});
 
 // The writer of these FIFOs never comes: the open must not wait for it.
 TEST(fifo_without_writer, as_touch_device_the_delay_still_ends_the_wait) {
-    const temp_fifo fifo;
+    const temp_path fifo(path_kind::fifo);
     const child_result r = run_zentu({"-t", fifo.path(), "-x", "-d", "300"});
     EXPECT_EQ(r.status, 255);
     EXPECT_EQ(r.out, "timeout\n");
@@ -268,7 +232,7 @@ TEST(fifo_without_writer, as_touch_device_the_delay_still_ends_the_wait) {
 }
 
 TEST(fifo_without_writer, as_map_file_holds_no_entry) {
-    const temp_fifo fifo;
+    const temp_path fifo(path_kind::fifo);
     const child_result r = run_zentu({"-t", TOUCH, "-m", fifo.path(), "-c", "-d", "2000"},
                                      with_touch({{0, finger_down(5, 5)}}));
     EXPECT_EQ(r.status, 255);
@@ -278,7 +242,7 @@ TEST(fifo_without_writer, as_map_file_holds_no_entry) {
 }
 
 TEST(fifo_without_writer, as_vibration_device_takes_the_pulse) {
-    const temp_fifo fifo;
+    const temp_path fifo(path_kind::fifo);
     const child_result r =
         run_zentu({"-t", TOUCH, "-v", fifo.path(), "-x"}, with_touch({{0, finger_down(5, 6)}}));
     EXPECT_EQ(r.status, 0);
@@ -286,7 +250,7 @@ TEST(fifo_without_writer, as_vibration_device_takes_the_pulse) {
 }
 
 TEST(map_twice, a_directory_first_is_an_error_even_with_a_good_map_after_it) {
-    const temp_file map("0 0 10 10 7 k\n");
+    const temp_path map("0 0 10 10 7 k\n");
     const child_result r = run_zentu({"-t", TOUCH, "-m", "/tmp", "-m", map.path(), "-c"},
                                      with_touch({{0, finger_down(5, 5)}}));
     EXPECT_EQ(r.status, 254);
@@ -294,32 +258,20 @@ TEST(map_twice, a_directory_first_is_an_error_even_with_a_good_map_after_it) {
     EXPECT_EQ(r.err, map_fail + "Is a directory\n");
 }
 
-// Checks that the vibration file holds exactly one pulse and nothing else.
-void expect_one_pulse(const std::string& written) {
-    ASSERT_EQ(written.size(), 20 * sizeof(input_event));
-    for (size_t i = 0; i < 20; ++i) {
-        input_event ev{};
-        memcpy(&ev, written.data() + i * sizeof ev, sizeof ev);
-        EXPECT_EQ(ev.type, EV_FF);
-        EXPECT_EQ(ev.code, 20);
-        EXPECT_EQ(ev.value, 1);
-    }
-}
-
 // Started with descriptor 1 closed, the vibration device would open as
 // standard output and receive the coordinates.
 TEST(closed_streams, stdout_closed_output_fails_and_stays_out_of_the_vibration_device) {
-    const temp_file vibra;
+    const temp_path vibra;
     child_setup setup = with_touch({{0, finger_down(5, 6)}});
     setup.close_stdout = true;
     const child_result r = run_zentu({"-v", vibra.path(), "-t", TOUCH, "-x"}, setup);
     EXPECT_EQ(r.status, 254);
     EXPECT_EQ(r.err, "cannot write standard output: Bad file descriptor\n");
-    expect_one_pulse(vibra.read());
+    expect_pulse(vibra.read());
 }
 
 TEST(closed_streams, stderr_closed_complaints_stay_out_of_the_vibration_device) {
-    const temp_file vibra;
+    const temp_path vibra;
     child_setup setup;
     setup.close_stderr = true;
     const child_result r =
@@ -330,7 +282,7 @@ TEST(closed_streams, stderr_closed_complaints_stay_out_of_the_vibration_device) 
 }
 
 TEST(closed_streams, stdin_closed_map_on_descriptor_zero_is_used) {
-    const temp_file map("0 0 10 10 7 k\n");
+    const temp_path map("0 0 10 10 7 k\n");
     child_setup setup = with_touch({{0, finger_down(5, 5)}});
     setup.close_stdin = true;
     const child_result r = run_zentu({"-m", map.path(), "-t", TOUCH, "-c"}, setup);
@@ -339,14 +291,14 @@ TEST(closed_streams, stdin_closed_map_on_descriptor_zero_is_used) {
 }
 
 TEST(closed_streams, all_three_closed_still_pulses_once_and_fails) {
-    const temp_file vibra;
+    const temp_path vibra;
     child_setup setup = with_touch({{0, finger_down(5, 6)}});
     setup.close_stdin = true;
     setup.close_stdout = true;
     setup.close_stderr = true;
     const child_result r = run_zentu({"-v", vibra.path(), "-t", TOUCH, "-x"}, setup);
     EXPECT_EQ(r.status, 254);
-    expect_one_pulse(vibra.read());
+    expect_pulse(vibra.read());
 }
 
 TEST(full_stdout, help_that_cannot_be_written_is_an_error) {

@@ -2,7 +2,6 @@
 // spaces and strtoul on each field. Pins what a faster reader could break.
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -10,33 +9,11 @@
 #include <random>
 #include <string>
 
+#include "files.h"
+#include "strtoul32.h"
 #include "tapmap/tapmap.h"
 
 namespace {
-
-// strtoul's rules on 32 bits, from the library's own strtoull: the sign is
-// taken here so that a magnitude beyond 32 bits saturates whatever the sign.
-int32_t reference_number(const char* field) {
-    const char* p = field;
-    while (*p == ' ' || (*p >= '\t' && *p <= '\r')) {
-        ++p;
-    }
-    const bool negative = *p == '-';
-    if (*p == '-' || *p == '+') {
-        ++p;
-    }
-    // strtoull would take a second sign or more white space; strtoul does not.
-    if (*p == '-' || *p == '+' || *p == ' ' || (*p >= '\t' && *p <= '\r')) {
-        return 0;
-    }
-    errno = 0;
-    const unsigned long long m = strtoull(p, nullptr, 0);
-    if (errno == ERANGE || m > UINT32_MAX) {
-        return -1;
-    }
-    const uint32_t u = negative ? 0U - static_cast<uint32_t>(m) : static_cast<uint32_t>(m);
-    return static_cast<int32_t>(u);
-}
 
 // The line rules as strtok reads them, on a copy cut at the first NUL.
 int reference_line(const std::string& piece, map_entry* e) {
@@ -52,7 +29,7 @@ int reference_line(const std::string& piece, map_entry* e) {
         if (field == nullptr) {
             return MAPLINE_SKIPPED;
         }
-        *number = reference_number(field);
+        *number = strtoul32(field);
         field = strtok(nullptr, " ");
     }
     if (field == nullptr) {
@@ -155,7 +132,7 @@ TEST(mapfast, numbers_at_the_32_bit_limits_read_the_same_in_a_line) {
         memcpy(buf, line.data(), line.size());
         ASSERT_EQ(parse_mapline(buf, &e), MAPLINE_ENTRY) << n;
         EXPECT_EQ(e.x1, parse_map_number(n)) << n;
-        EXPECT_EQ(e.value, reference_number(n)) << n;
+        EXPECT_EQ(e.value, strtoul32(n)) << n;
     }
 }
 
@@ -194,16 +171,6 @@ TEST(mapfast, random_pieces_read_as_the_reference_reads_them) {
     }
 }
 
-// A memory stream over text, closed with its scope.
-struct text_file {
-    std::string text;
-    FILE* f;
-    explicit text_file(std::string t) : text(std::move(t)) {
-        f = fmemopen(text.data(), text.size(), "r");
-    }
-    ~text_file() { fclose(f); }
-};
-
 // A line padded with spaces so that its character lands at column col.
 std::string entry_with_character_at(size_t col) {
     std::string line = "1 2 3 4 5";
@@ -214,7 +181,7 @@ std::string entry_with_character_at(size_t col) {
 TEST(mapfast, a_piece_holds_at_most_199_bytes) {
     // The character as byte 199: the whole line, newline included, is 200
     // bytes, so the newline comes as a piece of its own.
-    text_file full(entry_with_character_at(198));
+    mem_stream full(entry_with_character_at(198));
     map_entry e{};
     ASSERT_EQ(get_mapline(full.f, &e), MAPLINE_ENTRY);
     EXPECT_EQ(e.character, 'c');
@@ -222,7 +189,7 @@ TEST(mapfast, a_piece_holds_at_most_199_bytes) {
     EXPECT_EQ(get_mapline(full.f, &e), MAPLINE_END);
 
     // One byte later the character starts the second piece, alone.
-    text_file over(entry_with_character_at(199));
+    mem_stream over(entry_with_character_at(199));
     EXPECT_EQ(get_mapline(over.f, &e), MAPLINE_SKIPPED);
     EXPECT_EQ(get_mapline(over.f, &e), MAPLINE_SKIPPED);
     EXPECT_EQ(get_mapline(over.f, &e), MAPLINE_END);
@@ -234,7 +201,7 @@ TEST(mapfast, a_number_cut_by_the_piece_end_is_two_numbers) {
     std::string line = "1 2 3 4";
     line += std::string(194 - line.size(), ' ');
     line += "4294967296 1 2 3 4 k\n";
-    text_file m(line);
+    mem_stream m(line);
     map_entry e{};
     EXPECT_EQ(get_mapline(m.f, &e), MAPLINE_SKIPPED);  // five fields only
     ASSERT_EQ(get_mapline(m.f, &e), MAPLINE_ENTRY);
@@ -244,7 +211,7 @@ TEST(mapfast, a_number_cut_by_the_piece_end_is_two_numbers) {
 
 TEST(mapfast, a_comment_longer_than_a_piece_goes_on_as_a_line) {
     // The minus sign of "-1" is the comment piece's last byte.
-    text_file m("#" + std::string(197, '=') + "-1 2 3 4 5 m\n");
+    mem_stream m("#" + std::string(197, '=') + "-1 2 3 4 5 m\n");
     map_entry e{};
     EXPECT_EQ(get_mapline(m.f, &e), MAPLINE_SKIPPED);
     ASSERT_EQ(get_mapline(m.f, &e), MAPLINE_ENTRY);

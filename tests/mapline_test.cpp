@@ -4,37 +4,23 @@
 #include <cstdio>
 #include <string>
 
+#include "files.h"
+#include "table.h"
 #include "tapmap/tapmap.h"
 
 namespace {
 
-// A memory stream over text, closed with its scope.
-struct mem_file {
-    std::string text;
-    FILE* f;
-    explicit mem_file(std::string t) : text(std::move(t)) {
-        f = fmemopen(text.data(), text.size(), "r");
-    }
-    ~mem_file() { fclose(f); }
-};
-
-struct line_case {
-    const char* name;
+struct line_case : test_case {
     std::string line;
     int result;
     map_entry entry;
 };
 
-// Names the case in test listings instead of dumping its bytes.
-void PrintTo(const line_case& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class mapline : public testing::TestWithParam<line_case> {};
+using mapline = table<line_case>;
 
 TEST_P(mapline, is_read_as_zentu_reads_it) {
     const line_case& c = GetParam();
-    mem_file m(c.line);
+    mem_stream m(c.line);
     map_entry e{1, 1, 1, 1, 1, 1};
     ASSERT_EQ(get_mapline(m.f, &e), c.result);
     if (c.result == MAPLINE_ENTRY) {
@@ -74,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
         line_case{"tab_joins_fields", "0\t0 10 10 5 A\n", MAPLINE_SKIPPED, {}},
         line_case{"nul_ends_the_text", std::string("0 0 10 10 5\0 A\n", 15), MAPLINE_SKIPPED, {}},
         line_case{"empty_file", "", MAPLINE_END, {}}),
-    [](const auto& info) { return info.param.name; });
+    row_name{});
 
 struct number_case {
     const char* text;
@@ -86,7 +72,7 @@ void PrintTo(const number_case& c, std::ostream* os) {
     *os << c.text;
 }
 
-class map_number : public testing::TestWithParam<number_case> {};
+using map_number = table<number_case>;
 
 TEST_P(map_number, follows_32_bit_strtoul) {
     EXPECT_EQ(parse_map_number(GetParam().text), GetParam().value) << GetParam().text;
@@ -112,7 +98,7 @@ TEST(map_pieces, a_long_line_is_read_as_pieces) {
     // the second starts with the rest of the x's, which read as 0.
     const std::string tail = "1 2 3 4 5 T";
     const std::string line = std::string(250 - tail.size(), 'x') + tail + "\n";
-    mem_file m(line);
+    mem_stream m(line);
     map_entry e{};
     EXPECT_EQ(get_mapline(m.f, &e), MAPLINE_SKIPPED);
     ASSERT_EQ(get_mapline(m.f, &e), MAPLINE_ENTRY);
@@ -124,7 +110,7 @@ TEST(map_pieces, a_long_line_is_read_as_pieces) {
 
 TEST(map_pieces, second_piece_is_parsed_on_its_own) {
     const std::string line = std::string(199, ' ') + "1 2 3 4 5 S\n";
-    mem_file m(line);
+    mem_stream m(line);
     map_entry e{};
     EXPECT_EQ(get_mapline(m.f, &e), MAPLINE_SKIPPED);
     ASSERT_EQ(get_mapline(m.f, &e), MAPLINE_ENTRY);
@@ -137,7 +123,7 @@ TEST(map_pieces, text_after_nul_is_ignored_but_next_piece_is_read) {
     line += '\0';
     line += std::string(199 - line.size(), 'j');
     line += "2 2 3 3 7 B\n";
-    mem_file m(line);
+    mem_stream m(line);
     map_entry e{};
     ASSERT_EQ(get_mapline(m.f, &e), MAPLINE_ENTRY);
     EXPECT_EQ(e.character, 'A');

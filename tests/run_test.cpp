@@ -5,23 +5,18 @@
 #include <cstdlib>
 
 #include "child.h"
+#include "table.h"
 
 namespace {
 
-struct run_case {
-    const char* name;
+struct run_case : test_case {
     std::vector<std::string> args;
     std::vector<step> touch;
     int status;
     std::string out;
 };
 
-// Names the case in test listings instead of dumping its bytes.
-void PrintTo(const run_case& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class coordinates : public testing::TestWithParam<run_case> {};
+using coordinates = table<run_case>;
 
 TEST_P(coordinates, are_printed_as_asked) {
     const run_case& c = GetParam();
@@ -59,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(
                  tap_at_812_455,
                  0,
                  "812\n"}),
-    [](const auto& info) { return info.param.name; });
+    row_name{});
 
 INSTANTIATE_TEST_SUITE_P(
     wait_modes, coordinates,
@@ -100,7 +95,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {{700, finger_down(3, 4)}},
                  0,
                  "3\n"}),
-    [](const auto& info) { return info.param.name; });
+    row_name{});
 
 // The time spent in ";N", or -1 when the output has none.
 long time_spent(const std::string& out) {
@@ -198,14 +193,13 @@ TEST(lost_output, full_stdout_is_an_error) {
 
 // The README's try-it command: the player feeding a recording to zentu.
 TEST(player, bundled_tap_prints_its_coordinates) {
-    const std::string cmd = shell_command(ZENTU_PLAY) + " " + ZENTU_EXAMPLES + "/tap.events | " +
-                            shell_command(ZENTU_BIN) + " -t /dev/stdin -x -y";
-    FILE* p = popen(cmd.c_str(), "r");
-    ASSERT_NE(p, nullptr);
-    char buf[64] = {};
-    const size_t n = fread(buf, 1, sizeof buf - 1, p);
-    EXPECT_EQ(pclose(p), 0);
-    EXPECT_EQ(std::string(buf, n), "812:455\n");
+    const child_result play =
+        run_program(ZENTU_PLAY, {std::string(ZENTU_EXAMPLES) + "/tap.events"});
+    EXPECT_EQ(play.status, 0);
+    const std::vector<unsigned char> recording(play.out.begin(), play.out.end());
+    const child_result r = run_zentu({"-t", TOUCH, "-x", "-y"}, with_touch({{0, {}, recording}}));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "812:455\n");
 }
 
 }  // namespace

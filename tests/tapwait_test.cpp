@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "events.h"
+#include "table.h"
 #include "touch/touch.h"
 
 namespace {
@@ -78,8 +79,7 @@ TEST(wait_for_start, negative_limit_ends_at_first_silent_poll) {
     EXPECT_LT(o.wall_ms, 400);
 }
 
-struct end_case {
-    const char* name;
+struct end_case : test_case {
     int read_mode;
     std::vector<step> steps;
     int32_t limit;
@@ -88,12 +88,7 @@ struct end_case {
     int32_t y;
 };
 
-// Names the case in test listings instead of dumping its bytes.
-void PrintTo(const end_case& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class wait_for_end : public testing::TestWithParam<end_case> {};
+using wait_for_end = table<end_case>;
 
 TEST_P(wait_for_end, delivers_the_chosen_position) {
     const end_case& c = GetParam();
@@ -165,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P(
                  TAP_TIMEOUT,
                  untouched,
                  untouched}),
-    [](const auto& info) { return info.param.name; });
+    row_name{});
 
 TEST(wait_time, lift_in_first_burst_reports_real_time_not_the_delay) {
     const outcome o = wait_tap({{0, finger_up()}}, 5000, mode_end, read_last);

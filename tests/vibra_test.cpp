@@ -2,25 +2,13 @@
 // pulse that fails.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "child.h"
+#include "files.h"
+#include "table.h"
 
 namespace {
 
 constexpr size_t record = sizeof(input_event);
-
-// Checks that bytes hold count pulse records, byte for byte.
-void expect_pulse_records(const std::string& bytes, size_t count) {
-    input_event want{};
-    want.type = EV_FF;
-    want.code = 20;
-    want.value = 1;
-    ASSERT_GE(bytes.size(), count * record);
-    for (size_t i = 0; i < count; ++i) {
-        EXPECT_EQ(memcmp(bytes.data() + i * record, &want, record), 0) << "record " << i;
-    }
-}
 
 child_setup one_tap() {
     child_setup setup;
@@ -29,45 +17,37 @@ child_setup one_tap() {
 }
 
 TEST(pulse, twenty_records_then_the_result) {
-    temp_file vibra;
+    temp_path vibra;
     const child_result r = run_zentu({"-t", TOUCH, "-v", vibra.path(), "-x", "-y"}, one_tap());
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "4:2\n");
-    const std::string bytes = vibra.read();
-    EXPECT_EQ(bytes.size(), 20 * record);
-    expect_pulse_records(bytes, 20);
+    expect_pulse(vibra.read());
     EXPECT_GE(r.ms, 20);  // each record waits 1 ms
 }
 
 TEST(pulse, not_sent_on_timeout) {
-    temp_file vibra;
+    temp_path vibra;
     const child_result r = run_zentu({"-t", TOUCH, "-v", vibra.path(), "-x", "-d", "150"});
     EXPECT_EQ(r.status, 255);
     EXPECT_EQ(vibra.read(), "");
 }
 
-struct failing_case {
-    const char* name;
+struct failing_case : test_case {
     const char* vibra;  // "" : a temporary file with fsize_limit
     long fsize_limit;
     size_t records_left;  // whole records on the device afterwards
     std::string message;
 };
 
-// Names the case in test listings instead of dumping its bytes.
-void PrintTo(const failing_case& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class failed_pulse : public testing::TestWithParam<failing_case> {};
+using failed_pulse = table<failing_case>;
 
 // A failed pulse ends with 254 and prints nothing but its message, in
 // coordinate and in character mode.
 TEST_P(failed_pulse, stops_at_once_and_ends_with_254) {
     const failing_case& c = GetParam();
-    temp_file map("0 0 10 10 5 K\n");
+    temp_path map("0 0 10 10 5 K\n");
     for (const char* mode : {"-x", "-c"}) {
-        temp_file file;
+        temp_path file;
         const std::string device = *c.vibra != '\0' ? c.vibra : file.path();
         child_setup setup = one_tap();
         setup.fsize_limit = c.fsize_limit;
@@ -76,9 +56,7 @@ TEST_P(failed_pulse, stops_at_once_and_ends_with_254) {
         EXPECT_EQ(r.status, 254) << mode;
         EXPECT_EQ(r.out, c.message) << mode;
         if (*c.vibra == '\0') {
-            const std::string bytes = file.read();
-            EXPECT_EQ(bytes.size(), static_cast<size_t>(c.fsize_limit)) << mode;
-            expect_pulse_records(bytes, c.records_left);
+            expect_pulse(file.read(), c.records_left, c.fsize_limit - c.records_left * record);
         }
     }
 }
@@ -90,6 +68,6 @@ INSTANTIATE_TEST_SUITE_P(devices, failed_pulse,
                                                       "\nsent only -1 bytes on write"},
                                          failing_case{"fifth_write_short", "", 4 * record + 5, 4,
                                                       "\nsent only 5 bytes on write"}),
-                         [](const auto& info) { return info.param.name; });
+                         row_name{});
 
 }  // namespace

@@ -8,8 +8,6 @@
 
 #include <csignal>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 namespace {
@@ -39,9 +37,10 @@ std::vector<std::string> split_emulator() {
     return parts;
 }
 
-std::vector<std::string> command_line(const std::vector<std::string>& args) {
+std::vector<std::string> command_line(const std::string& binary,
+                                      const std::vector<std::string>& args) {
     std::vector<std::string> cmd = split_emulator();
-    cmd.push_back(ZENTU_BIN);
+    cmd.push_back(binary);
     const std::string touch_path = "/dev/fd/" + std::to_string(CHILD_TOUCH_FD);
     for (std::string a : args) {
         const size_t at = a.find(TOUCH);
@@ -125,16 +124,9 @@ child_setup with_touch(std::vector<step> steps) {
     return setup;
 }
 
-std::string shell_command(const std::string& binary) {
-    std::string cmd;
-    for (const std::string& part : split_emulator()) {
-        cmd += part + " ";
-    }
-    return cmd + binary;
-}
-
-child_result run_zentu(const std::vector<std::string>& args, const child_setup& setup) {
-    const std::vector<std::string> cmd = command_line(args);
+child_result run_program(const std::string& binary, const std::vector<std::string>& args,
+                         const child_setup& setup) {
+    const std::vector<std::string> cmd = command_line(binary, args);
     event_pipe touch_pipe;
     int out[2];
     int err[2];
@@ -167,24 +159,6 @@ child_result run_zentu(const std::vector<std::string>& args, const child_setup& 
     return r;
 }
 
-temp_file::temp_file(const std::string& content) {
-    char tmpl[] = "/tmp/zentu-test-XXXXXX";
-    if (mkdtemp(tmpl) == nullptr) {
-        throw std::runtime_error("mkdtemp");
-    }
-    dir_ = tmpl;
-    path_ = dir_ + "/file";
-    std::ofstream(path_, std::ios::binary) << content;
-}
-
-temp_file::~temp_file() {
-    unlink(path_.c_str());
-    rmdir(dir_.c_str());
-}
-
-std::string temp_file::read() const {
-    std::ifstream in(path_, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+child_result run_zentu(const std::vector<std::string>& args, const child_setup& setup) {
+    return run_program(ZENTU_BIN, args, setup);
 }

@@ -1,5 +1,6 @@
-// Runs the built zentu binary as a child process with a pipe as its touch
-// device, capturing standard output, standard error and the exit status.
+// Runs a built program (zentu, a tool) as a child process with a pipe as
+// its touch device, capturing standard output, standard error and the exit
+// status; through the emulator when cross-building.
 #pragma once
 
 #include <string>
@@ -30,23 +31,9 @@ struct child_result {
     double ms = 0;  // wall time from start to exit
 };
 
-// A shell command word list that runs binary, through the emulator when
-// cross-building.
-std::string shell_command(const std::string& binary);
+// Runs binary with args; TOUCH in an argument names the touch pipe.
+child_result run_program(const std::string& binary, const std::vector<std::string>& args,
+                         const child_setup& setup = {});
 
+// Runs the built zentu with args.
 child_result run_zentu(const std::vector<std::string>& args, const child_setup& setup = {});
-
-// A file in a fresh temporary directory, removed with it.
-class temp_file {
-public:
-    explicit temp_file(const std::string& content = "");
-    ~temp_file();
-    temp_file(const temp_file&) = delete;
-    temp_file& operator=(const temp_file&) = delete;
-    const std::string& path() const { return path_; }
-    std::string read() const;
-
-private:
-    std::string dir_;
-    std::string path_;
-};

@@ -1,10 +1,12 @@
 #include "events.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <stdexcept>
 
 input_event make_event(uint16_t type, uint16_t code, int32_t value) {
@@ -98,6 +100,14 @@ void event_pipe::stop() {
     cv_.notify_all();
     if (player_.joinable()) {
         player_.join();
+    }
+}
+
+void expect_pulse(const std::string& bytes, size_t records, size_t cut) {
+    const input_event want = make_event(EV_FF, 20, 1);
+    ASSERT_EQ(bytes.size(), records * sizeof want + cut);
+    for (size_t i = 0; i < records; ++i) {
+        EXPECT_EQ(memcmp(bytes.data() + i * sizeof want, &want, sizeof want), 0) << "record " << i;
     }
 }
 

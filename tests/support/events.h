@@ -1,5 +1,5 @@
-// Test helpers: input events, pipes standing in for devices, and writers
-// that deliver events on a schedule.
+// Test helpers: input events, pipes standing in for devices, writers that
+// deliver events on a schedule, and the check of a vibration pulse.
 #pragma once
 
 #include <linux/input.h>
@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -59,6 +60,13 @@ private:
     std::condition_variable cv_;
     bool stopping_ = false;
 };
+
+// Records in one vibration pulse.
+inline constexpr size_t PULSE_RECORDS = 20;
+
+// Checks that bytes are exactly `records` pulse records (EV_FF, code 20,
+// value 1, zero time), byte for byte, followed by `cut` bytes of one more.
+void expect_pulse(const std::string& bytes, size_t records = PULSE_RECORDS, size_t cut = 0);
 
 // Milliseconds on the monotonic clock.
 double now_ms();

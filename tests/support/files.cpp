@@ -1,0 +1,59 @@
+#include "files.h"
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+temp_path::temp_path(const std::string& content) : temp_path(path_kind::file) {
+    std::ofstream(path_, std::ios::binary) << content;
+}
+
+temp_path::temp_path(path_kind kind) {
+    char tmpl[] = "/tmp/zentu-test-XXXXXX";
+    if (mkdtemp(tmpl) == nullptr) {
+        throw std::runtime_error("mkdtemp");
+    }
+    dir_ = tmpl;
+    path_ = dir_ + "/entry";
+    switch (kind) {
+    case path_kind::file:
+        std::ofstream(path_, std::ios::binary).flush();
+        break;
+    case path_kind::fifo:
+        mkfifo(path_.c_str(), 0600);
+        break;
+    case path_kind::directory:
+        mkdir(path_.c_str(), 0700);
+        break;
+    }
+}
+
+temp_path::~temp_path() {
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+}
+
+std::string temp_path::read() const {
+    return read_file(path_);
+}
+
+std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+mem_stream::mem_stream(std::string t) : text(std::move(t)) {
+    f = fmemopen(text.data(), text.size(), "r");
+    if (f == nullptr) {
+        throw std::runtime_error("fmemopen");
+    }
+}
+
+mem_stream::~mem_stream() {
+    fclose(f);
+}
