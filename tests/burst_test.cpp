@@ -2,12 +2,16 @@
 #include <gtest/gtest.h>
 
 #include "events.h"
+#include "states.h"
 #include "table.h"
 #include "touch/touch.h"
 
 namespace {
 
 constexpr int32_t untouched = -777;
+
+// A source that answers no query: the rules for pipes and files.
+touch_state plain;
 
 struct burst_case : test_case {
     events evs;
@@ -24,7 +28,7 @@ TEST_P(burst, result_and_position) {
     p.play({{0, c.evs}});
     int32_t x = untouched;
     int32_t y = untouched;
-    EXPECT_EQ(get_touch_burst(p.reader(), &x, &y), c.result);
+    EXPECT_EQ(get_touch_burst(p.reader(), &x, &y, &plain), c.result);
     EXPECT_EQ(x, c.x);
     EXPECT_EQ(y, c.y);
 }
@@ -70,13 +74,116 @@ INSTANTIATE_TEST_SUITE_P(
             8}),
     row_name{});
 
+// The kinds a device can tell about itself: which axes one burst writes,
+// and which position a store then takes.
+struct kind_case : test_case {
+    touch_state start;
+    events evs;
+    int result;
+    bool stored;
+    int32_t x = untouched;
+    int32_t y = untouched;
+};
+
+using burst_by_kind = table<kind_case>;
+
+TEST_P(burst_by_kind, result_and_stored_position) {
+    const kind_case& c = GetParam();
+    event_pipe p;
+    p.play({{0, c.evs}});
+    touch_state s = c.start;
+    EXPECT_EQ(get_touch_burst(p.reader(), &s.x, &s.y, &s), c.result);
+    int32_t x = untouched;
+    int32_t y = untouched;
+    EXPECT_EQ(get_stored_position(s, &x, &y), c.stored);
+    EXPECT_EQ(x, c.x);
+    EXPECT_EQ(y, c.y);
+}
+
+const touch_state single = single_state(100, 200);
+// Slot 0 holds a contact at 10, 20 and is current; slot 1 is free.
+const touch_state one_down = slotted_state(0, {{10, 20, 1, 0}, {30, 40, -1, 0}});
+// Both slots hold contacts; slot 1 is current.
+const touch_state two_down = slotted_state(1, {{10, 20, 1, 0}, {30, 40, 2, 0}});
+const touch_state none_down = slotted_state(0, {{10, 20, -1, 0}, {30, 40, -1, 0}});
+
+const kind_case kind_rows[] = {
+    {{"single_finger_down"},
+     single,
+     {touch(1), abs_x(5), abs_y(6), syn()},
+     TOUCH_START,
+     true,
+     5,
+     6},
+    {{"single_one_axis_is_whole"}, single, {touch(1), abs_y(7), syn()}, TOUCH_START, true, 100, 7},
+    {{"single_repeat_without_axes"}, single, {touch(1), syn()}, TOUCH_START, true, 100, 200},
+    {{"single_ignores_mt_axes"},
+     single,
+     {pos_x(1), pos_y(2), syn()},
+     TOUCH_UNCHANGED,
+     true,
+     100,
+     200},
+    {{"slot_down_elsewhere_with_one_axis"},
+     none_down,
+     {mt_slot(1), tracking(5), pos_y(70), touch(1), syn()},
+     TOUCH_START,
+     true,
+     30,
+     70},
+    {{"slot_two_fingers_in_one_frame"},
+     none_down,
+     {tracking(1), pos_x(1), pos_y(2), mt_slot(1), tracking(2), pos_x(3), pos_y(4), touch(1),
+      syn()},
+     TOUCH_START,
+     true,
+     3,
+     4},
+    {{"slot_first_lifts_alone"},
+     two_down,
+     {mt_slot(0), tracking(-1), syn()},
+     TOUCH_UNCHANGED,
+     true,
+     30,
+     40},
+    {{"slot_moves_second_then_releases_first"},
+     two_down,
+     {pos_x(35), mt_slot(0), tracking(-1), syn()},
+     TOUCH_UNCHANGED,
+     true,
+     35,
+     40},
+    {{"slot_last_lift_stores_nothing"},
+     one_down,
+     {tracking(-1), touch(0), syn()},
+     TOUCH_END,
+     false},
+    {{"slot_out_of_range_selects_none"},
+     one_down,
+     {mt_slot(7), tracking(9), pos_x(99), mt_slot(-1), pos_y(99), syn()},
+     TOUCH_UNCHANGED,
+     true,
+     10,
+     20},
+    {{"slot_ignores_single_axes"},
+     one_down,
+     {abs_x(5), abs_y(6), syn()},
+     TOUCH_UNCHANGED,
+     true,
+     10,
+     20},
+    {{"slot_odd_burst_is_whole"}, one_down, {pos_x(11), syn()}, TOUCH_UNCHANGED, true, 11, 20},
+};
+
+INSTANTIATE_TEST_SUITE_P(kinds, burst_by_kind, testing::ValuesIn(kind_rows), row_name{});
+
 TEST(burst_silence, gives_none_after_about_100ms_and_prints_nothing) {
     event_pipe p;
     int32_t x = 0;
     int32_t y = 0;
     testing::internal::CaptureStdout();
     const double start = now_ms();
-    EXPECT_EQ(get_touch_burst(p.reader(), &x, &y), BURST_NONE);
+    EXPECT_EQ(get_touch_burst(p.reader(), &x, &y, &plain), BURST_NONE);
     const double took = now_ms() - start;
     fflush(stdout);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
@@ -89,10 +196,10 @@ TEST(burst_silence, a_stall_inside_a_burst_loses_its_start) {
     p.play({{0, {touch(1)}}, {250, finger_move(1, 2)}});
     int32_t x = 0;
     int32_t y = 0;
-    EXPECT_EQ(get_touch_burst(p.reader(), &x, &y), BURST_NONE);
+    EXPECT_EQ(get_touch_burst(p.reader(), &x, &y, &plain), BURST_NONE);
     int r = BURST_NONE;
     while (r == BURST_NONE) {
-        r = get_touch_burst(p.reader(), &x, &y);
+        r = get_touch_burst(p.reader(), &x, &y, &plain);
     }
     EXPECT_EQ(r, TOUCH_UNCHANGED);
     EXPECT_EQ(x, 1);
@@ -104,12 +211,12 @@ TEST(burst_gone, closed_writer_is_gone_after_its_data) {
     p.play({{0, finger_down(1, 2)}}, true);
     int32_t x = 0;
     int32_t y = 0;
-    EXPECT_EQ(get_touch_burst(p.reader(), &x, &y), TOUCH_START);
+    EXPECT_EQ(get_touch_burst(p.reader(), &x, &y, &plain), TOUCH_START);
     // The writer closes a moment after its data; a loaded machine may let
     // a silent poll pass first, but never more than a few.
     int r = BURST_NONE;
     for (int polls = 0; r == BURST_NONE && polls < 20; ++polls) {
-        r = get_touch_burst(p.reader(), &x, &y);
+        r = get_touch_burst(p.reader(), &x, &y, &plain);
     }
     EXPECT_EQ(r, BURST_GONE);
 }
@@ -120,7 +227,7 @@ TEST(burst_gone, short_read_reports_its_count) {
     int32_t x = 0;
     int32_t y = 0;
     testing::internal::CaptureStdout();
-    EXPECT_EQ(get_touch_burst(p.reader(), &x, &y), BURST_NONE);
+    EXPECT_EQ(get_touch_burst(p.reader(), &x, &y, &plain), BURST_NONE);
     fflush(stdout);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "\nreceived only 3 bytes on read");
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "events.h"
+#include "states.h"
 #include "table.h"
 #include "touch/touch.h"
 
@@ -161,6 +162,84 @@ INSTANTIATE_TEST_SUITE_P(
                  untouched,
                  untouched}),
     row_name{});
+
+// The wait on a state that a device would have reported at its start.
+struct seeded_case : test_case {
+    touch_state start;
+    int wait_mode;
+    int read_mode;
+    std::vector<step> steps;
+    int32_t x;
+    int32_t y;
+};
+
+using seeded_wait = table<seeded_case>;
+
+TEST_P(seeded_wait, delivers_the_live_position) {
+    const seeded_case& c = GetParam();
+    event_pipe p;
+    p.play(c.steps);
+    touch_state s = c.start;
+    int32_t delay = 2000;
+    int32_t x = untouched;
+    int32_t y = untouched;
+    EXPECT_EQ(wait_for_tap(p.reader(), &s, &delay, &x, &y, c.wait_mode, c.read_mode), TAP_DONE);
+    EXPECT_EQ(x, c.x);
+    EXPECT_EQ(y, c.y);
+}
+
+// The slots as a previous tap left them: both free, slot 0 current.
+const touch_state lifted = slotted_state(0, {{10, 20, -1, 0}, {30, 40, -1, 0}});
+const events two_fingers = {tracking(1), pos_x(10), pos_y(20), mt_slot(1), tracking(2),
+                            pos_x(30),   pos_y(40), touch(1),  syn()};
+const events last_lift = {tracking(-1), touch(0), syn()};
+
+const seeded_case seeded_rows[] = {
+    {{"single_repeat_tap"},
+     single_state(100, 200),
+     mode_start,
+     read_last,
+     {{0, {touch(1), syn()}}},
+     100,
+     200},
+    {{"single_drag_read_last"},
+     single_state(100, 200),
+     mode_end,
+     read_last,
+     {{0, {touch(1), abs_x(1), abs_y(2), syn()}}, {20, {abs_x(3), syn()}}, {20, {touch(0), syn()}}},
+     3,
+     2},
+    {{"slot_down_elsewhere_with_one_axis"},
+     lifted,
+     mode_start,
+     read_last,
+     {{0, {mt_slot(1), tracking(5), pos_y(70), touch(1), syn()}}},
+     30,
+     70},
+    {{"slot_first_lifts_in_its_own_frame"},
+     lifted,
+     mode_end,
+     read_last,
+     {{0, two_fingers}, {20, {mt_slot(0), tracking(-1), syn()}}, {20, last_lift}},
+     30,
+     40},
+    {{"slot_moves_second_then_releases_first"},
+     lifted,
+     mode_end,
+     read_last,
+     {{0, two_fingers}, {20, {pos_y(44), mt_slot(0), tracking(-1), syn()}}, {20, last_lift}},
+     30,
+     44},
+    {{"slot_read_first_takes_the_landing_frame"},
+     lifted,
+     mode_end,
+     read_first,
+     {{0, two_fingers}, {20, {pos_x(31), syn()}}, {20, last_lift}},
+     30,
+     40},
+};
+
+INSTANTIATE_TEST_SUITE_P(kinds, seeded_wait, testing::ValuesIn(seeded_rows), row_name{});
 
 TEST(wait_time, lift_in_first_burst_reports_real_time_not_the_delay) {
     const outcome o = wait_tap({{0, finger_up()}}, 5000, mode_end, read_last);

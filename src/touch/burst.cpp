@@ -29,7 +29,17 @@ wait_state wait_readable(int fd) {
 
 }  // namespace
 
-int get_touch_burst(int fd, int32_t* x, int32_t* y, bool oddIsIncomplete) {
+int get_touch_burst(int fd, int32_t* x, int32_t* y, touch_state* s) {
+    const bool slotted = s->kind == TOUCH_KIND_MT_SLOTS;
+    const bool single = s->kind == TOUCH_KIND_SINGLE;
+    // Screens that pass on only changed values send one axis when the
+    // other stayed put, so parity tells nothing there.
+    const bool parity = !slotted && !single;
+    const uint16_t axis_x = single ? ABS_X : ABS_MT_POSITION_X;
+    const uint16_t axis_y = single ? ABS_Y : ABS_MT_POSITION_Y;
+    if (slotted) {
+        begin_slot_burst(s);
+    }
     int state = TOUCH_UNCHANGED;
     unsigned positions = 0;
     for (;;) {
@@ -55,14 +65,16 @@ int get_touch_burst(int fd, int32_t* x, int32_t* y, bool oddIsIncomplete) {
             } else if (ev.value == 0) {
                 state = TOUCH_END;
             }
-        } else if (ev.type == EV_ABS && ev.code == ABS_MT_POSITION_X) {
+        } else if (ev.type == EV_ABS && slotted) {
+            note_slot_event(s, ev.code, ev.value);
+        } else if (ev.type == EV_ABS && ev.code == axis_x) {
             *x = ev.value;
             ++positions;
-        } else if (ev.type == EV_ABS && ev.code == ABS_MT_POSITION_Y) {
+        } else if (ev.type == EV_ABS && ev.code == axis_y) {
             *y = ev.value;
             ++positions;
         } else if (ev.type == EV_SYN && ev.code == SYN_REPORT) {
-            return (oddIsIncomplete && positions % 2 != 0) ? BURST_INCOMPLETE : state;
+            return (parity && positions % 2 != 0) ? BURST_INCOMPLETE : state;
         }
     }
 }

@@ -1,60 +1,70 @@
-// Slot queries for multitouch screens that report only changed values.
-#include <cstdint>
-
+// One position per slot on slotted screens, and which of them a store
+// takes: the live contact the burst spoke of last.
 #include <linux/input.h>
-#include <sys/ioctl.h>
 
 #include "touch.h"
 
 namespace {
 
-// Slots beyond this many are not queried; such a device keeps the plain
-// behaviour.
-constexpr int MAX_SLOTS = 64;
-
-// The layout EVIOCGMTSLOTS fills: an axis code, then one value per slot.
-struct slot_values {
-    uint32_t code;
-    int32_t values[MAX_SLOTS];
-};
-
-bool has_slots(int fd) {
-    unsigned char bits[ABS_CNT / 8 + 1] = {};
-    if (ioctl(fd, EVIOCGBIT(EV_ABS, sizeof bits), bits) < 0) {
-        return false;
-    }
-    return (bits[ABS_MT_SLOT / 8] & (1u << (ABS_MT_SLOT % 8))) != 0;
-}
-
-bool slot_value(int fd, uint32_t code, int slot, int32_t* value) {
-    slot_values request{};
-    request.code = code;
-    if (ioctl(fd, EVIOCGMTSLOTS(sizeof request), &request) < 0) {
-        return false;
-    }
-    *value = request.values[slot];
-    return true;
+void mention(touch_state* s, int slot) {
+    s->spoken |= uint64_t{1} << slot;
+    s->slot[slot].mention = ++s->mentions;
 }
 
 }  // namespace
 
-bool seed_slot_position(int fd, int32_t* x, int32_t* y) {
-    if (!has_slots(fd)) {
+void begin_slot_burst(touch_state* s) {
+    s->spoken = 0;
+    s->mentions = 0;
+    if (s->current >= 0) {
+        mention(s, s->current);
+    }
+}
+
+void note_slot_event(touch_state* s, uint16_t code, int32_t value) {
+    if (code == ABS_MT_SLOT) {
+        // A slot the device does not have selects none: what follows
+        // cannot be placed, so it is dropped until a real slot is chosen.
+        s->current = (value >= 0 && value < s->slots) ? value : -1;
+        if (s->current >= 0) {
+            mention(s, s->current);
+        }
+        return;
+    }
+    if (s->current < 0) {
+        return;
+    }
+    touch_slot& slot = s->slot[s->current];
+    if (code == ABS_MT_TRACKING_ID) {
+        slot.tracking = value;
+    } else if (code == ABS_MT_POSITION_X) {
+        slot.x = value;
+    } else if (code == ABS_MT_POSITION_Y) {
+        slot.y = value;
+    } else {
+        return;
+    }
+    mention(s, s->current);
+}
+
+bool get_stored_position(const touch_state& s, int32_t* x, int32_t* y) {
+    if (s.kind != TOUCH_KIND_MT_SLOTS) {
+        *x = s.x;
+        *y = s.y;
+        return true;
+    }
+    const touch_slot* last = nullptr;
+    for (int i = 0; i < s.slots; ++i) {
+        const touch_slot& slot = s.slot[i];
+        if ((s.spoken >> i & 1u) != 0 && slot.tracking >= 0 &&
+            (last == nullptr || slot.mention > last->mention)) {
+            last = &slot;
+        }
+    }
+    if (last == nullptr) {
         return false;
     }
-    // The slot axis tells the current slot; the position axes themselves
-    // keep their initial values on a slotted device, so ask the slot.
-    input_absinfo slot{};
-    if (ioctl(fd, EVIOCGABS(ABS_MT_SLOT), &slot) < 0 || slot.value < 0 || slot.value >= MAX_SLOTS) {
-        return false;
-    }
-    int32_t sx = 0;
-    int32_t sy = 0;
-    if (!slot_value(fd, ABS_MT_POSITION_X, slot.value, &sx) ||
-        !slot_value(fd, ABS_MT_POSITION_Y, slot.value, &sy)) {
-        return false;
-    }
-    *x = sx;
-    *y = sy;
+    *x = last->x;
+    *y = last->y;
     return true;
 }

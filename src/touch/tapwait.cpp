@@ -5,17 +5,19 @@ namespace {
 
 struct tap_wait {
     int fd;
+    touch_state* touch;
     int32_t limit;   // 0: no limit; any other value, negative ones too, is one
     int32_t* delay;  // receives every measurement
     double start;
-    int32_t x = 0;  // working position, overwritten by every position event
-    int32_t y = 0;
-    bool oddIsIncomplete = true;
 
-    int next_burst() { return get_touch_burst(fd, &x, &y, oddIsIncomplete); }
+    int next_burst() { return get_touch_burst(fd, &touch->x, &touch->y, touch); }
+
+    // A store: on a slotted screen whose burst left no live contact it
+    // spoke of, there is nothing to store and x, y stay as they were.
+    void store(int32_t* x, int32_t* y) const { (void)get_stored_position(*touch, x, y); }
 
     // Takes a measurement and tells whether it reached the limit.
-    bool limit_reached() {
+    bool measure_reaches_limit() {
         *delay = elapsed_ms_since(start);
         return limit != 0 && *delay >= limit;
     }
@@ -35,8 +37,7 @@ int wait_for_start(tap_wait& w, int32_t* x, int32_t* y) {
     for (;;) {
         const int r = w.next_burst();
         if (r == TOUCH_START) {
-            *x = w.x;
-            *y = w.y;
+            w.store(x, y);
             return w.finish(TAP_DONE);
         }
         if (r == BURST_GONE) {
@@ -44,7 +45,7 @@ int wait_for_start(tap_wait& w, int32_t* x, int32_t* y) {
         }
         // Movement and lift bursts do not look at the clock, so a steady
         // stream of them holds the wait past its limit.
-        if ((r == BURST_INCOMPLETE || r == BURST_NONE) && w.limit_reached()) {
+        if ((r == BURST_INCOMPLETE || r == BURST_NONE) && w.measure_reaches_limit()) {
             return TAP_TIMEOUT;
         }
     }
@@ -62,12 +63,11 @@ int wait_for_end(tap_wait& w, int32_t* x, int32_t* y, bool keep_last) {
         }
         if (usable(r)) {
             if (keep_last || !seen) {
-                *x = w.x;
-                *y = w.y;
+                w.store(x, y);
             }
             seen = true;
         }
-        if (w.limit_reached()) {
+        if (w.measure_reaches_limit()) {
             return seen ? TAP_DONE : TAP_TIMEOUT;
         }
     }
@@ -75,14 +75,20 @@ int wait_for_end(tap_wait& w, int32_t* x, int32_t* y, bool keep_last) {
 
 }  // namespace
 
-int get_touchtap(int fd, int32_t* delay, int32_t* x, int32_t* y, int waitMode, int readMode) {
-    tap_wait w{fd, *delay, delay, get_time_with_ms()};
-    // A slotted screen leaves out whatever did not change since the last
-    // touch, so the position starts from where that touch left it, and a
-    // burst with one axis is a real touch, not half of one.
-    w.oddIsIncomplete = !seed_slot_position(fd, &w.x, &w.y);
+int wait_for_tap(int fd, touch_state* state, int32_t* delay, int32_t* x, int32_t* y, int waitMode,
+                 int readMode) {
+    tap_wait w{fd, state, *delay, delay, get_time_with_ms()};
     if (waitMode == 1) {
         return wait_for_start(w, x, y);
     }
     return wait_for_end(w, x, y, readMode != 0);
+}
+
+int get_touchtap(int fd, int32_t* delay, int32_t* x, int32_t* y, int waitMode, int readMode) {
+    // The device tells which axes carry the position and where it stands:
+    // screens that pass on only changed values leave out what did not move
+    // since the last touch.
+    touch_state state;
+    read_touch_state(fd, &state);
+    return wait_for_tap(fd, &state, delay, x, y, waitMode, readMode);
 }

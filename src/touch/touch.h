@@ -2,6 +2,7 @@
 // for a tap under the chosen wait mode, read mode and delay.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 // Result of one burst: the events up to the next synchronisation report.
@@ -24,16 +25,77 @@ enum tap_result : int {
 // How long one poll may block; the granularity of the wait's limit.
 inline constexpr int BURST_POLL_MS = 100;
 
-// Reads one burst from fd, writing position events through x and y as they
-// arrive. Returns a burst_result. With oddIsIncomplete false, a burst with
-// an odd number of position events counts as complete: a device that
-// passes on only changed values sends one axis when the other stayed put.
-[[nodiscard]] int get_touch_burst(int fd, int32_t* x, int32_t* y, bool oddIsIncomplete = true);
+// What a touch source is, as the tap wait reads it. The values are fixed:
+// other programs decide what a device is through get_touch_kind.
+enum touch_kind : int {
+    // Answers no query (a pipe, FIFO or file, or a device whose queries
+    // fail): the multitouch position axes, from 0, 0, with the parity rule.
+    TOUCH_KIND_PLAIN = 0,
+    // A device without a position axis the wait reads (neither multitouch
+    // positions nor both ABS_X and ABS_Y): read as TOUCH_KIND_PLAIN.
+    TOUCH_KIND_NO_AXES = 1,
+    // ABS_X and ABS_Y without multitouch positions: those axes, from their
+    // current values, without the parity rule.
+    TOUCH_KIND_SINGLE = 2,
+    // Multitouch positions without usable slots (no ABS_MT_SLOT, more than
+    // TOUCH_MAX_SLOTS slots, or a slot query that fails): read as
+    // TOUCH_KIND_PLAIN.
+    TOUCH_KIND_MT = 3,
+    // Multitouch with 1 to TOUCH_MAX_SLOTS slots: one position per slot,
+    // from the slots' current values, without the parity rule.
+    TOUCH_KIND_MT_SLOTS = 4,
+};
 
-// On a multitouch device with slots, writes the current slot's position to
-// x and y and returns true. Anything else (a pipe, a file, a device without
-// slots or one that does not answer) leaves them alone and returns false.
-[[nodiscard]] bool seed_slot_position(int fd, int32_t* x, int32_t* y);
+inline constexpr int TOUCH_MAX_SLOTS = 64;
+
+// Asks the device behind fd what it is. *slots receives the slot count for
+// TOUCH_KIND_MT_SLOTS and 0 for every other kind. Never fails: a source
+// that does not answer is TOUCH_KIND_PLAIN.
+[[nodiscard]] int get_touch_kind(int fd, int* slots);
+
+// One slot of a slotted screen. A slot holds a contact while its tracking
+// id is 0 or more.
+struct touch_slot {
+    int32_t x;
+    int32_t y;
+    int32_t tracking;
+    uint32_t mention;  // order of the last mention within the current burst
+};
+
+// What the wait knows of its device: the kind, the working position of the
+// kinds without slots and every slot's values. Fixed size, no allocation.
+struct touch_state {
+    int kind = TOUCH_KIND_PLAIN;
+    int32_t x = 0;  // working position (kinds without slots)
+    int32_t y = 0;
+    int slots = 0;          // TOUCH_KIND_MT_SLOTS: how many
+    int current = -1;       // the selected slot; -1 while none is
+    uint64_t spoken = 0;    // one bit per slot the current burst spoke of
+    uint32_t mentions = 0;  // mentions counted in the current burst
+    std::array<touch_slot, TOUCH_MAX_SLOTS> slot{};
+};
+
+// Fills *state from the device behind fd: its kind (get_touch_kind) and
+// its current position or slots. Where a query fails, the state falls back
+// to TOUCH_KIND_PLAIN, from 0, 0.
+void read_touch_state(int fd, touch_state* state);
+
+// Reads one burst from fd under state's kind. Position events of the kinds
+// without slots write x and y as they arrive; on a slotted screen they
+// write the current slot in state. Returns a burst_result.
+[[nodiscard]] int get_touch_burst(int fd, int32_t* x, int32_t* y, touch_state* state);
+
+// Slot bookkeeping of the burst reader. A burst begins: the slot that is
+// current counts as spoken of first.
+void begin_slot_burst(touch_state* s);
+// Applies one absolute event of a slotted screen: a slot selection, or a
+// tracking id or position of the current slot; other codes change nothing.
+void note_slot_event(touch_state* s, uint16_t code, int32_t value);
+
+// The position a store takes after a burst: the working position, or on a
+// slotted screen the slot that the burst spoke of last among those still
+// holding a contact. False (and x, y untouched) when there is none.
+[[nodiscard]] bool get_stored_position(const touch_state& state, int32_t* x, int32_t* y);
 
 // Waits for a tap. *delay holds the limit in ms on entry (0: none) and the
 // elapsed ms on return. x and y receive the tap position when it is stored.
@@ -43,7 +105,13 @@ inline constexpr int BURST_POLL_MS = 100;
 [[nodiscard]] int get_touchtap(int fd, int32_t* delay, int32_t* x, int32_t* y, int waitMode,
                                int readMode);
 
-// Seconds on the monotonic clock, with microsecond resolution or better.
+// get_touchtap on a state already read (or, in tests, made by hand).
+[[nodiscard]] int wait_for_tap(int fd, touch_state* state, int32_t* delay, int32_t* x, int32_t* y,
+                               int waitMode, int readMode);
+
+// The wall-clock-free clock of the wait: returns seconds (not
+// milliseconds) on the monotonic clock, with microsecond resolution or
+// better.
 [[nodiscard]] double get_time_with_ms();
 
 // Milliseconds elapsed since start (seconds from get_time_with_ms),

@@ -29,6 +29,18 @@ input_event pos_x(int32_t x) {
 input_event pos_y(int32_t y) {
     return make_event(EV_ABS, ABS_MT_POSITION_Y, y);
 }
+input_event mt_slot(int32_t slot) {
+    return make_event(EV_ABS, ABS_MT_SLOT, slot);
+}
+input_event tracking(int32_t id) {
+    return make_event(EV_ABS, ABS_MT_TRACKING_ID, id);
+}
+input_event abs_x(int32_t x) {
+    return make_event(EV_ABS, ABS_X, x);
+}
+input_event abs_y(int32_t y) {
+    return make_event(EV_ABS, ABS_Y, y);
+}
 
 events finger_down(int32_t x, int32_t y) {
     return {pos_x(x), pos_y(y), touch(1), syn()};

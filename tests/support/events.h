@@ -18,6 +18,10 @@ input_event syn();
 input_event touch(int32_t value);  // BTN_TOUCH
 input_event pos_x(int32_t x);
 input_event pos_y(int32_t y);
+input_event mt_slot(int32_t slot);  // ABS_MT_SLOT
+input_event tracking(int32_t id);   // ABS_MT_TRACKING_ID
+input_event abs_x(int32_t x);       // single-touch ABS_X
+input_event abs_y(int32_t y);       // single-touch ABS_Y
 
 // BTN_TOUCH 1 with both coordinates, then the report.
 events finger_down(int32_t x, int32_t y);

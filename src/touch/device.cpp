@@ -1,0 +1,125 @@
+// What the touch device says of itself: its axes, its slots and their
+// current values. Sources that answer no query read as plain.
+#include <cstdint>
+
+#include <linux/input.h>
+#include <sys/ioctl.h>
+
+#include "touch.h"
+
+namespace {
+
+// The C libraries disagree on ioctl's request type (unsigned long in one,
+// int in another), and the EVIOC* numbers overflow an int. Taking the type
+// from the library's own declaration converts them without a warning on
+// either.
+template <typename F>
+struct request_param;
+template <typename R, typename A, typename B, bool N>
+struct request_param<R(A, B, ...) noexcept(N)> {
+    using type = B;
+};
+using ioctl_request = request_param<decltype(ioctl)>::type;
+
+template <typename T>
+bool query(int fd, unsigned long request, T* out) {
+    return ioctl(fd, static_cast<ioctl_request>(request), out) >= 0;
+}
+
+// The layout EVIOCGMTSLOTS fills: an axis code, then one value per slot.
+struct slot_values {
+    uint32_t code;
+    int32_t values[TOUCH_MAX_SLOTS];
+};
+
+bool slot_query(int fd, uint32_t code, slot_values* v) {
+    v->code = code;
+    return query(fd, EVIOCGMTSLOTS(sizeof *v), v);
+}
+
+bool has(const unsigned char* bits, int code) {
+    return (bits[code / 8] & (1u << (code % 8))) != 0;
+}
+
+// The slot count of a slotted device the wait can follow, else 0. The
+// current slot must be one of them, and the slots must answer.
+int usable_slots(int fd) {
+    input_absinfo slot{};
+    if (!query(fd, EVIOCGABS(ABS_MT_SLOT), &slot) || slot.maximum < 0 ||
+        slot.maximum >= TOUCH_MAX_SLOTS || slot.value < 0 || slot.value > slot.maximum) {
+        return 0;
+    }
+    slot_values v{};
+    return slot_query(fd, ABS_MT_POSITION_X, &v) ? slot.maximum + 1 : 0;
+}
+
+bool read_slots(int fd, touch_state* s) {
+    input_absinfo current{};
+    slot_values x{};
+    slot_values y{};
+    if (!query(fd, EVIOCGABS(ABS_MT_SLOT), &current) || current.value < 0 ||
+        current.value >= s->slots || !slot_query(fd, ABS_MT_POSITION_X, &x) ||
+        !slot_query(fd, ABS_MT_POSITION_Y, &y)) {
+        return false;
+    }
+    slot_values tracking{};
+    // Without tracking ids every slot counts as holding a contact.
+    const bool tracked = slot_query(fd, ABS_MT_TRACKING_ID, &tracking);
+    s->current = current.value;
+    for (int i = 0; i < s->slots; ++i) {
+        s->slot[i] = touch_slot{x.values[i], y.values[i], tracked ? tracking.values[i] : 0, 0};
+    }
+    return true;
+}
+
+// For ABS_X and ABS_Y the kernel keeps the latest value.
+bool read_single(int fd, touch_state* s) {
+    input_absinfo x{};
+    input_absinfo y{};
+    if (!query(fd, EVIOCGABS(ABS_X), &x) || !query(fd, EVIOCGABS(ABS_Y), &y)) {
+        return false;
+    }
+    s->x = x.value;
+    s->y = y.value;
+    return true;
+}
+
+}  // namespace
+
+int get_touch_kind(int fd, int* slots) {
+    *slots = 0;
+    unsigned char bits[ABS_CNT / 8 + 1] = {};
+    if (!query(fd, EVIOCGBIT(EV_ABS, sizeof bits), bits)) {
+        return TOUCH_KIND_PLAIN;
+    }
+    // Capacitive screens report ABS_X/ABS_Y too, for old readers; the
+    // multitouch axes win.
+    if (has(bits, ABS_MT_POSITION_X) || has(bits, ABS_MT_POSITION_Y)) {
+        if (has(bits, ABS_MT_SLOT)) {
+            *slots = usable_slots(fd);
+        }
+        return *slots > 0 ? TOUCH_KIND_MT_SLOTS : TOUCH_KIND_MT;
+    }
+    if (has(bits, ABS_X) && has(bits, ABS_Y)) {
+        return TOUCH_KIND_SINGLE;
+    }
+    return TOUCH_KIND_NO_AXES;
+}
+
+void read_touch_state(int fd, touch_state* state) {
+    *state = touch_state{};
+    int slots = 0;
+    const int kind = get_touch_kind(fd, &slots);
+    state->slots = slots;
+    bool seeded = true;
+    if (kind == TOUCH_KIND_MT_SLOTS) {
+        seeded = read_slots(fd, state);
+    } else if (kind == TOUCH_KIND_SINGLE) {
+        seeded = read_single(fd, state);
+    }
+    if (!seeded) {
+        *state = touch_state{};
+        return;
+    }
+    state->kind = kind;
+}

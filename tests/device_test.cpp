@@ -1,0 +1,45 @@
+// What a touch source says of itself, for sources that cannot answer:
+// they keep the plain rules.
+#include <cstdio>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "events.h"
+#include "touch/touch.h"
+
+namespace {
+
+TEST(touch_kind, sources_that_answer_no_query_are_plain) {
+    event_pipe p;
+    char dir[] = "/tmp/zentu-kind-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string fifo = std::string(dir) + "/fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const int fifo_fd = open(fifo.c_str(), O_RDWR);
+    FILE* file = tmpfile();
+    ASSERT_NE(file, nullptr);
+    const int null_fd = open("/dev/null", O_RDONLY);
+    for (int fd : {p.reader(), fifo_fd, fileno(file), null_fd}) {
+        int slots = -1;
+        EXPECT_EQ(get_touch_kind(fd, &slots), TOUCH_KIND_PLAIN) << "fd " << fd;
+        EXPECT_EQ(slots, 0);
+        touch_state s;
+        s.x = 7;
+        s.kind = TOUCH_KIND_SINGLE;
+        read_touch_state(fd, &s);
+        EXPECT_EQ(s.kind, TOUCH_KIND_PLAIN);
+        EXPECT_EQ(s.x, 0);
+        EXPECT_EQ(s.y, 0);
+    }
+    close(null_fd);
+    fclose(file);
+    close(fifo_fd);
+    unlink(fifo.c_str());
+    rmdir(dir);
+}
+
+}  // namespace

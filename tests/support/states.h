@@ -1,0 +1,29 @@
+// Touch states as a device would report them when a wait begins, for the
+// unit tests that feed the burst reader and the tap wait through a pipe.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+
+#include "touch/touch.h"
+
+// A single-touch screen whose axes stand at x, y.
+inline touch_state single_state(int32_t x, int32_t y) {
+    touch_state s;
+    s.kind = TOUCH_KIND_SINGLE;
+    s.x = x;
+    s.y = y;
+    return s;
+}
+
+// A slotted screen with these slots ({x, y, tracking id}), current slot
+// `current`.
+inline touch_state slotted_state(int current, std::initializer_list<touch_slot> slots) {
+    touch_state s;
+    s.kind = TOUCH_KIND_MT_SLOTS;
+    s.current = current;
+    for (const touch_slot& slot : slots) {
+        s.slot[static_cast<size_t>(s.slots++)] = slot;
+    }
+    return s;
+}
