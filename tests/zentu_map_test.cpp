@@ -31,7 +31,7 @@ struct report {
     int warnings;
 };
 
-report check_text(const std::string& map, const screen_size* screen = nullptr) {
+report check_text(const std::string& map, const touch_area* screen = nullptr) {
     std::ostringstream out;
     const int warnings = write_check(out, "m", read_text(map), screen);
     return {out.str(), warnings};
@@ -163,7 +163,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<check_case>& info) { return info.param.name; });
 
 TEST(CheckScreen, ReportsEveryUncoveredPart) {
-    const screen_size screen{100, 100};
+    const touch_area screen = screen_area(100, 100);
     const report r = check_text("0 0 100 100 1 a\n", &screen);
     EXPECT_EQ(r.warnings, 2) << r.text;
     EXPECT_NE(r.text.find("m: screen 100x100: the points 0 <= x <= 99, 0 <= y <= 99 (as a map "
@@ -181,7 +181,7 @@ TEST(CheckScreen, ReportsEveryUncoveredPart) {
 }
 
 TEST(CheckScreen, FullCoverHasNoWarning) {
-    const screen_size screen{20, 10};
+    const touch_area screen = screen_area(20, 10);
     const report r = check_text("-1 -1 9 9 1 a\n9 -1 19 9 2 b\n", &screen);
     EXPECT_EQ(r.warnings, 0) << r.text;
     EXPECT_NE(r.text.find("m: every point of the screen is in an entry\n"), std::string::npos);
@@ -215,8 +215,8 @@ int first_holder(const std::vector<map_entry>& entries, int32_t x, int32_t y) {
 // The grid's counts must equal a count of every single point.
 TEST(Coverage, MatchesPointByPointCount) {
     unsigned seed = 7;
-    const screen_size screen{40, 30};
-    const map_entry box = screen_box(screen);
+    const touch_area screen = screen_area(40, 30);
+    const map_entry box = area_box(screen);
     for (int round = 0; round < 200; ++round) {
         const std::vector<map_entry> entries = random_map(&seed);
         const coverage grid = compute_coverage(entries, &box);
@@ -319,6 +319,13 @@ TEST(ZentuMapTool, ExitStatuses) {
     EXPECT_EQ(run_tool("check " + example("phone.map") + " --screen 0x320 2>/dev/null").status, 2);
     EXPECT_EQ(run_tool("draw " + example("phone.map") + " 2>/dev/null").status, 2);
     EXPECT_EQ(run_tool("svg /nonexistent/zentu.map 2>/dev/null").status, 2);
+    EXPECT_EQ(run_tool("check " + example("phone.map") + " --area 0..9 2>/dev/null").status, 2);
+    EXPECT_EQ(run_tool("grid --area 0..9x0..9 --cols 1 --rows 1 --keys ab 2>/dev/null").status, 2);
+    const run_result grid =
+        run_tool("grid --area 200..3900x200..3900 --cols 3 --rows 4 --keys '123456789*0#' | " +
+                 std::string(ZENTU_MAP_BIN) + " check - --area 200..3900x200..3900");
+    EXPECT_EQ(grid.status, 0) << grid.out;
+    EXPECT_NE(grid.out.find("-: 12 entries, 1 skipped, 0 warnings\n"), std::string::npos) << grid.out;
     const std::string faulty = temp_map("0\t0 10 10 5 A\n");
     EXPECT_EQ(run_tool("check " + faulty).status, 1);
     EXPECT_EQ(run_tool("check - < " + faulty).status, 1);

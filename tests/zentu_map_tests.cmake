@@ -10,8 +10,8 @@ endif()
 # The tool is started through the emulator too when cross-building.
 list(JOIN CMAKE_CROSSCOMPILING_EMULATOR " " ZENTU_MAP_EMULATOR)
 
-add_executable(zentu_map_tests zentu_map_test.cpp)
-target_link_libraries(zentu_map_tests PRIVATE zentu_map_core GTest::gtest_main)
+add_executable(zentu_map_tests zentu_map_test.cpp zentu_map_grid_test.cpp)
+target_link_libraries(zentu_map_tests PRIVATE zentu_map_core zentu_test_support GTest::gtest_main)
 target_compile_definitions(zentu_map_tests PRIVATE
   ZENTU_MAP_BIN="${ZENTU_MAP_EMULATOR} $<TARGET_FILE:zentu-map>"
   ZENTU_MAP_EXAMPLES="${PROJECT_SOURCE_DIR}/examples"

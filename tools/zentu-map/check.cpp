@@ -141,32 +141,37 @@ int write_warnings(std::ostream& out, const std::string& prefix,
     return static_cast<int>(warnings.size());
 }
 
-bool touches_low_edge(const map_entry& b) {
-    return (b.x1 == -1 && b.x2 == 0) || (b.y1 == -1 && b.y2 == 0);
+bool touches_low_edge(const map_entry& b, const touch_area& a) {
+    return (b.x1 == a.x_min - 1 && b.x2 == a.x_min) || (b.y1 == a.y_min - 1 && b.y2 == a.y_min);
 }
 
 int write_screen(std::ostream& out, const std::string& name, const map_view& v,
-                 const screen_size& s) {
-    const map_entry box = screen_box(s);
+                 const touch_area& s) {
+    const map_entry box = area_box(s);
     const std::string prefix = name + ": ";
-    out << prefix << "screen " << s.width << 'x' << s.height
-        << ": the points 0 <= x <= " << s.width - 1 << ", 0 <= y <= " << s.height - 1
-        << " (as a map rectangle, " << describe_box(box) << ")\n";
+    const char* what = s.is_screen ? "screen" : "area";
+    out << prefix << describe_area(s) << ": the points " << s.x_min << " <= x <= " << s.x_max
+        << ", " << s.y_min << " <= y <= " << s.y_max << " (as a map rectangle, "
+        << describe_box(box) << ")\n";
     const std::vector<map_entry> gaps = uncovered_boxes(v.grid, box);
     if (gaps.empty()) {
-        out << prefix << "every point of the screen is in an entry\n";
+        out << prefix << "every point of the " << what << " is in an entry\n";
     }
     bool edge = false;
     for (const map_entry& g : gaps) {
         out << prefix << "warning: no entry holds " << describe_box(g) << " (" << box_points(g)
             << (box_points(g) == 1 ? " point" : " points")
             << "): a tap there gives exit status 255\n";
-        edge = edge || touches_low_edge(g);
+        edge = edge || touches_low_edge(g, s);
     }
     if (edge) {
         out << prefix
-            << "note: the lower bounds are exclusive, so an entry that is to reach "
-               "x = 0 or y = 0 needs x1 or y1 of -1\n";
+            << "note: the lower bounds are exclusive, so an entry that is to reach x = " << s.x_min
+            << " or y = " << s.y_min << " needs "
+            << (box.x1 == box.y1 ? "x1 or y1 of " + std::to_string(box.x1)
+                                 : "x1 of " + std::to_string(box.x1) + " or y1 of " +
+                                       std::to_string(box.y1))
+            << "\n";
     }
     return static_cast<int>(gaps.size());
 }
@@ -174,8 +179,8 @@ int write_screen(std::ostream& out, const std::string& name, const map_view& v,
 }  // namespace
 
 int write_check(std::ostream& out, const std::string& name, const std::vector<map_line>& lines,
-                const screen_size* screen) {
-    const map_entry box = screen != nullptr ? screen_box(*screen) : map_entry{};
+                const touch_area* screen) {
+    const map_entry box = screen != nullptr ? area_box(*screen) : map_entry{};
     const map_view v = make_view(lines, screen != nullptr ? &box : nullptr);
     int warnings = 0;
     size_t e = 0;

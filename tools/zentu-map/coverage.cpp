@@ -6,31 +6,6 @@
 
 #include "zentu_map.h"
 
-bool parse_screen(const char* text, screen_size* screen) {
-    char* end = nullptr;
-    const long w = strtol(text, &end, 10);
-    if (end == text || (*end != 'x' && *end != 'X')) {
-        return false;
-    }
-    const char* h_text = end + 1;
-    const long h = strtol(h_text, &end, 10);
-    if (end == h_text || *end != '\0' || w < 1 || h < 1 || w > INT32_MAX || h > INT32_MAX) {
-        return false;
-    }
-    screen->width = static_cast<int32_t>(w);
-    screen->height = static_cast<int32_t>(h);
-    return true;
-}
-
-map_entry screen_box(const screen_size& screen) {
-    map_entry b{};
-    b.x1 = -1;
-    b.y1 = -1;
-    b.x2 = screen.width - 1;
-    b.y2 = screen.height - 1;
-    return b;
-}
-
 bool box_empty(const map_entry& b) {
     return b.x1 >= b.x2 || b.y1 >= b.y2;
 }

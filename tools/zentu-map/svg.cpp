@@ -273,8 +273,8 @@ picture make_picture(const std::vector<map_line>& lines, const map_entry* screen
 }  // namespace
 
 void write_svg(std::ostream& out, const std::string& name, const std::vector<map_line>& lines,
-               const screen_size* screen) {
-    const map_entry box = screen != nullptr ? screen_box(*screen) : map_entry{};
+               const touch_area* screen) {
+    const map_entry box = screen != nullptr ? area_box(*screen) : map_entry{};
     const picture p = make_picture(lines, screen != nullptr ? &box : nullptr);
     const std::vector<std::string> notes = wrap(legend(p), p.view.width());
     write_head(out, p, name, static_cast<int>(notes.size()));

@@ -24,18 +24,38 @@ struct map_line {
 // Reads every piece of file. Returns false on a read error.
 [[nodiscard]] bool read_map_lines(FILE* file, std::vector<map_line>* lines);
 
-// The screen as a touch device of that resolution reports it: the points
-// 0 <= x < width, 0 <= y < height.
-struct screen_size {
-    int32_t width = 0;
-    int32_t height = 0;
+// The points a touch device reports, min..max inclusive per axis. Given as
+// --screen WIDTHxHEIGHT (the points 0..WIDTH-1 by 0..HEIGHT-1) or as
+// --area X1..X2xY1..Y2, for devices whose ranges do not start at 0.
+struct touch_area {
+    int32_t x_min = 0;
+    int32_t x_max = -1;
+    int32_t y_min = 0;
+    int32_t y_max = -1;
+    bool is_screen = true;  // given as --screen, and reported that way
 };
 
-// Parses "WIDTHxHEIGHT". Returns false when it is not two positive numbers.
-[[nodiscard]] bool parse_screen(const char* text, screen_size* screen);
+// The area of a screen of that resolution.
+[[nodiscard]] touch_area screen_area(int32_t width, int32_t height);
 
-// The screen in map terms, as the entry -1 -1 width-1 height-1.
-[[nodiscard]] map_entry screen_box(const screen_size& screen);
+// Parses "WIDTHxHEIGHT". Returns false when it is not two positive numbers.
+[[nodiscard]] bool parse_screen(const char* text, touch_area* area);
+
+// Parses "X1..X2xY1..Y2". Returns null, or why the text is not an area.
+[[nodiscard]] const char* parse_area(const char* text, touch_area* area);
+
+// Takes --screen or --area (with its value as the next argument or after
+// "=") at argv[*i], moving *i past what it took. Returns AREA_NONE when the
+// argument is neither, AREA_BAD with *complaint set when its value is wrong.
+enum area_option : int { AREA_NONE, AREA_TAKEN, AREA_BAD };
+[[nodiscard]] area_option take_area_option(int argc, char** argv, int* i, touch_area* area,
+                                           std::string* complaint);
+
+// "screen 240x320" or "area 200..3900x200..3900", as it was given.
+[[nodiscard]] std::string describe_area(const touch_area& area);
+
+// The area in map terms: the entry x_min-1 y_min-1 x_max y_max.
+[[nodiscard]] map_entry area_box(const touch_area& area);
 
 // --- Rectangles, in map terms: x1 < x <= x2, y1 < y <= y2. ---
 
@@ -90,8 +110,33 @@ struct coverage {
 
 // Writes the line-by-line report. Returns the number of warnings.
 int write_check(std::ostream& out, const std::string& name, const std::vector<map_line>& lines,
-                const screen_size* screen);
+                const touch_area* screen);
 
 // Writes the picture as an SVG document.
 void write_svg(std::ostream& out, const std::string& name, const std::vector<map_line>& lines,
-               const screen_size* screen);
+               const touch_area* screen);
+
+// --- grid: a keypad of equal keys. ---
+
+struct grid_spec {
+    touch_area area;
+    int columns = 0;
+    int rows = 0;
+    std::string keys;  // one byte per key, row by row
+};
+
+// Largest number of keys: values 1..253 keep clear of 0 (success), 254
+// (error) and 255 (timeout, no key).
+inline constexpr int GRID_MAX_KEYS = 253;
+
+// Returns null, or why the grid cannot be written.
+[[nodiscard]] const char* grid_problem(const grid_spec& grid);
+
+// Writes the map of a grid that grid_problem accepts; command is the line
+// that made it, for the comment at the top.
+void write_grid(std::ostream& out, const grid_spec& grid, const std::string& command);
+
+// The grid command: parses its arguments (after "grid") and writes the map.
+// Returns the exit status, or -1 after writing a complaint to err when the
+// caller is to show the usage.
+[[nodiscard]] int grid_command(int argc, char** argv, std::ostream& out, std::ostream& err);

@@ -1,0 +1,161 @@
+// The touch area a map is meant for, as --screen or --area gives it.
+#include <cstdlib>
+#include <cstring>
+
+#include "zentu_map.h"
+
+namespace {
+
+// A map's lower bounds are exclusive, so an area's lowest point must have
+// a number below it: the area starts above the smallest 32-bit number.
+constexpr int64_t AREA_LOWEST = INT32_MIN + int64_t{1};
+
+constexpr const char* NOT_AN_AREA =
+    "not X1..X2xY1..Y2 with whole numbers of 32 bits (such as 200..3900x200..3900)";
+
+// Reads an optional minus sign and decimal digits at *p. Returns false when
+// there are no digits or the number leaves the 32-bit range.
+bool read_coordinate(const char** p, int64_t* value) {
+    const char* s = *p;
+    const bool negative = *s == '-';
+    s += negative ? 1 : 0;
+    if (*s < '0' || *s > '9') {
+        return false;
+    }
+    int64_t v = 0;
+    for (; *s >= '0' && *s <= '9'; ++s) {
+        v = v * 10 + (*s - '0');
+        if (v > INT32_MAX + int64_t{1}) {
+            return false;
+        }
+    }
+    *value = negative ? -v : v;
+    *p = s;
+    return *value >= INT32_MIN && *value <= INT32_MAX;
+}
+
+bool skip(const char** p, const char* what) {
+    const size_t n = strlen(what);
+    if (strncmp(*p, what, n) != 0) {
+        return false;
+    }
+    *p += n;
+    return true;
+}
+
+// "X1..X2" for one axis.
+const char* read_range(const char** p, int64_t* low, int64_t* high) {
+    if (!read_coordinate(p, low) || !skip(p, "..") || !read_coordinate(p, high)) {
+        return NOT_AN_AREA;
+    }
+    if (*low > *high) {
+        return "the lower end of a range is above its upper end";
+    }
+    if (*low < AREA_LOWEST) {
+        return "a range cannot start at -2147483648: a map's lower bounds are exclusive, and "
+               "nothing lies below it";
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+touch_area screen_area(int32_t width, int32_t height) {
+    touch_area a;
+    a.x_max = width - 1;
+    a.y_max = height - 1;
+    return a;
+}
+
+bool parse_screen(const char* text, touch_area* area) {
+    char* end = nullptr;
+    const long w = strtol(text, &end, 10);
+    if (end == text || (*end != 'x' && *end != 'X')) {
+        return false;
+    }
+    const char* h_text = end + 1;
+    const long h = strtol(h_text, &end, 10);
+    if (end == h_text || *end != '\0' || w < 1 || h < 1 || w > INT32_MAX || h > INT32_MAX) {
+        return false;
+    }
+    *area = screen_area(static_cast<int32_t>(w), static_cast<int32_t>(h));
+    return true;
+}
+
+const char* parse_area(const char* text, touch_area* area) {
+    const char* p = text;
+    int64_t x[2] = {};
+    int64_t y[2] = {};
+    if (const char* why = read_range(&p, &x[0], &x[1])) {
+        return why;
+    }
+    if (!skip(&p, "x") && !skip(&p, "X")) {
+        return NOT_AN_AREA;
+    }
+    if (const char* why = read_range(&p, &y[0], &y[1])) {
+        return why;
+    }
+    if (*p != '\0') {
+        return NOT_AN_AREA;
+    }
+    area->x_min = static_cast<int32_t>(x[0]);
+    area->x_max = static_cast<int32_t>(x[1]);
+    area->y_min = static_cast<int32_t>(y[0]);
+    area->y_max = static_cast<int32_t>(y[1]);
+    area->is_screen = false;
+    return nullptr;
+}
+
+area_option take_area_option(int argc, char** argv, int* i, touch_area* area,
+                             std::string* complaint) {
+    const std::string arg = argv[*i];
+    std::string name;
+    const char* value = nullptr;
+    for (const char* option : {"--screen", "--area"}) {
+        if (arg == option) {
+            name = option;
+            value = *i + 1 < argc ? argv[++*i] : nullptr;
+        } else if (arg.rfind(std::string(option) + "=", 0) == 0) {
+            name = option;
+            value = argv[*i] + name.size() + 1;
+        }
+    }
+    if (name.empty()) {
+        return AREA_NONE;
+    }
+    if (value == nullptr) {
+        *complaint = name + " needs a value";
+        return AREA_BAD;
+    }
+    if (name == "--screen") {
+        if (parse_screen(value, area)) {
+            return AREA_TAKEN;
+        }
+        *complaint = "--screen " + std::string(value) +
+                     ": not WIDTHxHEIGHT with two positive numbers (such as 240x320)";
+        return AREA_BAD;
+    }
+    if (const char* why = parse_area(value, area)) {
+        *complaint = "--area " + std::string(value) + ": " + why;
+        return AREA_BAD;
+    }
+    return AREA_TAKEN;
+}
+
+std::string describe_area(const touch_area& a) {
+    if (a.is_screen) {
+        return "screen " + std::to_string(int64_t{a.x_max} + 1) + "x" +
+               std::to_string(int64_t{a.y_max} + 1);
+    }
+    return "area " + std::to_string(a.x_min) + ".." + std::to_string(a.x_max) + "x" +
+           std::to_string(a.y_min) + ".." + std::to_string(a.y_max);
+}
+
+map_entry area_box(const touch_area& a) {
+    map_entry b{};
+    b.x1 = a.x_min - 1;
+    b.y1 = a.y_min - 1;
+    b.x2 = a.x_max;
+    b.y2 = a.y_max;
+    return b;
+}
