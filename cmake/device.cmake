@@ -11,6 +11,9 @@ set(ZENTU_SIZE_COMPILE_OPTIONS -ffunction-sections -fdata-sections
 target_compile_options(zentu_core PRIVATE ${ZENTU_SIZE_COMPILE_OPTIONS})
 target_compile_options(zentu PRIVATE ${ZENTU_SIZE_COMPILE_OPTIONS})
 target_link_options(zentu PRIVATE -Wl,--gc-sections -Wl,--as-needed)
+# zentu-probe goes on the device beside zentu, under the same budget.
+target_compile_options(zentu-probe PRIVATE ${ZENTU_SIZE_COMPILE_OPTIONS})
+target_link_options(zentu-probe PRIVATE -Wl,--as-needed)
 # The distribution's PIE and RELRO stay. RELRO pads the file to a page
 # boundary before the writable data, so the stripped size moves in 4 KiB
 # steps (14 KB on ARM now, with about 3 KB of code to spare before the next
@@ -19,7 +22,7 @@ target_link_options(zentu PRIVATE -Wl,--gc-sections -Wl,--as-needed)
 # The helpers installed with zentu. The package depends on libc6 alone,
 # so they too need nothing beyond the C library: what they use of the C++
 # library is linked in, and the linker drops the rest.
-set(ZENTU_INSTALLED_TOOLS zentu-play)
+set(ZENTU_INSTALLED_TOOLS zentu-play zentu-probe)
 if(TARGET zentu-map)
   list(APPEND ZENTU_INSTALLED_TOOLS zentu-map)
 endif()

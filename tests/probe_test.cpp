@@ -1,0 +1,94 @@
+// zentu-probe's command line and what it says of a directory without input
+// devices; the devices themselves are in the kernel tests.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "child.h"
+#include "files.h"
+#include "table.h"
+
+namespace {
+
+// Stands for the test's node directory in an argument.
+const std::string DIR = "@dir";
+
+// Regular files, so each answers no input query: "other", "not-evdev".
+const char* const NODES[] = {"event10", "event2", "event1", "event", "eventx", "mouse0"};
+
+struct probe_case : test_case {
+    std::vector<std::string> args;
+    bool nodes;          // the directory holds NODES, else it is empty
+    int status;
+    const char* out;     // all of standard output
+    const char* err;     // the start of standard error
+};
+using probe_runs = table<probe_case>;
+
+TEST_P(probe_runs, end_as_documented) {
+    const probe_case& c = GetParam();
+    const temp_path dir(path_kind::directory);
+    for (const char* name : NODES) {
+        if (c.nodes) {
+            std::ofstream(dir.path() + "/" + name).flush();
+        }
+    }
+    std::vector<std::string> args;
+    for (std::string a : c.args) {
+        for (size_t at; (at = a.find(DIR)) != std::string::npos;) {
+            a.replace(at, DIR.size(), dir.path());
+        }
+        args.push_back(a);
+    }
+    child_result r = run_program(ZENTU_PROBE, args);
+    for (std::string* text : {&r.out, &r.err}) {
+        for (size_t at; (at = text->find(dir.path())) != std::string::npos;) {
+            text->replace(at, dir.path().size(), DIR);
+        }
+    }
+    EXPECT_EQ(r.status, c.status) << r.err;
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_EQ(r.err.rfind(c.err, 0), 0U) << r.err;
+    if (c.status == 2) {
+        EXPECT_EQ(r.err.find("\nusage: zentu-probe"), r.err.find('\n')) << "complaint, then usage";
+    }
+}
+
+const std::string LISTED = "@dir/event1\tother\tnot-evdev\t-\t-\t-\t\n"
+                           "@dir/event2\tother\tnot-evdev\t-\t-\t-\t\n"
+                           "@dir/event10\tother\tnot-evdev\t-\t-\t-\t\n";
+
+// clang-format off
+const probe_case runs[] = {
+    {"unknown_option", {"--frob"}, false, 2, "", "zentu-probe: unknown argument --frob\n"},
+    {"two_modes", {"--touch", "--vibra"}, false, 2, "", "zentu-probe: only one of --touch, --vibra and --area"},
+    {"name_alone", {"--name", "x"}, false, 2, "", "zentu-probe: --name chooses for"},
+    {"name_with_area_path", {"--area", "/dev/null", "--name", "x"}, false, 2, "", "zentu-probe: --name chooses for"},
+    {"name_without_value", {"--touch", "--name"}, false, 2, "", "zentu-probe: a value is missing after --name\n"},
+    {"list_sorted_by_number", {"--dir", DIR}, true, 0, LISTED.c_str(), ""},
+    {"list_empty", {"--dir", DIR}, false, 1, "", "zentu-probe: no input devices in @dir\n"},
+    {"list_unreadable_dir", {"--dir", DIR + "/none"}, false, 1, "", "zentu-probe: no input devices: cannot read @dir/none: "},
+    {"touch_empty", {"--touch", "--dir", DIR}, false, 1, "", "zentu-probe: no input devices in @dir\n"},
+    {"touch_none", {"--touch", "--dir", DIR}, true, 1, "", "zentu-probe: no touch screen among 3 input devices\n"},
+    {"vibra_none", {"--dir", DIR, "--vibra"}, true, 1, "", "zentu-probe: no force-feedback device among 3 input devices\n"},
+    {"area_none", {"--area", "--dir", DIR}, true, 1, "", "zentu-probe: no touch screen among 3 input devices\n"},
+    {"area_of_a_file", {"--area", DIR + "/event2"}, true, 1, "", "zentu-probe: @dir/event2 is not a touch screen (not-evdev)\n"},
+    {"area_of_nothing", {"--area", DIR + "/event3"}, true, 1, "", "zentu-probe: @dir/event3 could not be opened: "},
+};
+// clang-format on
+INSTANTIATE_TEST_SUITE_P(probe, probe_runs, testing::ValuesIn(runs), row_name{});
+
+TEST(probe_help, names_every_option_and_status) {
+    const child_result r = run_program(ZENTU_PROBE, {"-h"});
+    EXPECT_EQ(r.status, 0);
+    for (const char* word : {"--touch", "--vibra", "--area", "--name", "--dir", "--help",
+                             "PATH KIND DETAIL FLAGS AREA RESOLUTION NAME", "2 usage error"}) {
+        EXPECT_NE(r.out.find(word), std::string::npos) << word;
+    }
+}
+
+}  // namespace

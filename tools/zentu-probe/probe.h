@@ -1,0 +1,69 @@
+// zentu-probe: finds the input event devices that zentu can read and
+// write, so that a script need not know which eventN they are this boot.
+#pragma once
+
+#include <cstdint>
+
+#include <linux/input.h>
+
+// What a node is, as the listing's second field names it.
+enum probe_kind : int {
+    PROBE_ERROR = 0,  // could not be opened or asked (the reason in open_error)
+    PROBE_TOUCH = 1,  // a touch screen zentu can wait on
+    PROBE_VIBRA = 2,  // a force-feedback device and no touch screen
+    PROBE_OTHER = 3,  // neither; the detail says why it is not a touch screen
+};
+
+// Why an input device is not a touch screen.
+enum probe_reason : int {
+    REASON_NONE = 0,
+    REASON_NO_BTN_TOUCH = 1,       // a wait on it would never end
+    REASON_NO_POSITION_AXES = 2,   // neither multitouch nor ABS_X/ABS_Y
+    REASON_NOT_INPUT_DEVICE = 3,   // answers no input query at all
+};
+
+inline constexpr int PROBE_NAME_SIZE = 256;
+inline constexpr int PROBE_PATH_SIZE = 4096;
+
+// Everything the probe says of one node. All zero at first, so that a
+// static one costs no space in the program file.
+struct probe_device {
+    int number = 0;  // N of eventN
+    char path[PROBE_PATH_SIZE] = {};
+    int kind = PROBE_ERROR;
+    int open_error = 0;     // errno of the open or of a query that found it gone
+    int touch_kind = 0;     // get_touch_kind's answer
+    int slots = 0;          // with touch_kind TOUCH_KIND_MT_SLOTS
+    int reason = REASON_NONE;
+    bool direct = false;    // INPUT_PROP_DIRECT: a screen, not a touchpad
+    bool ff = false;        // EV_FF: takes force-feedback effects
+    bool has_area = false;  // x and y below hold the axes the wait reads
+    input_absinfo x{};
+    input_absinfo y{};
+    char name[PROBE_NAME_SIZE] = {};  // EVIOCGNAME, NUL-terminated
+};
+
+// Opens path read-only and fills *d, path and number included.
+void probe_node(const char* path, int number, probe_device* d);
+
+// The number N of a directory entry named "eventN", or -1.
+[[nodiscard]] int event_number(const char* entry);
+
+// Calls visit for every eventN node in dir, in increasing order of N,
+// probing each; a node that vanishes is reported as PROBE_ERROR. Returns
+// the number of nodes, or -1 when dir cannot be read (errno set).
+// visit returns false to stop early.
+using probe_visitor = bool (*)(const probe_device& d, void* context);
+[[nodiscard]] int visit_nodes(const char* dir, probe_visitor visit, void* context);
+
+// Writes the listing's line for d on standard output.
+void print_record(const probe_device& d);
+
+// Writes "X1..X2xY1..Y2" (no newline): the form zentu-map --area takes.
+void print_area(const probe_device& d);
+
+// The listing's word for why a device is not a touch screen.
+[[nodiscard]] const char* reason_word(int reason);
+
+// One word for an errno from an open: permission-denied, busy, gone.
+[[nodiscard]] const char* error_word(int error);
