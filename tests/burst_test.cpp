@@ -35,44 +35,27 @@ TEST_P(burst, result_and_position) {
 
 const input_event mt_sync_report = make_event(EV_SYN, SYN_MT_REPORT, 0);
 const input_event dropped = make_event(EV_SYN, SYN_DROPPED, 0);
+const input_event abs_x = make_event(EV_ABS, ABS_X, 9);
+const input_event abs_y = make_event(EV_ABS, ABS_Y, 9);
+const input_event unknown_type = make_event(0x1f, 53, 1);
+const input_event left_button = make_event(EV_KEY, BTN_LEFT, 1);
 
-INSTANTIATE_TEST_SUITE_P(
-    bursts, burst,
-    testing::Values(
-        burst_case{"finger_down", {touch(1), pos_x(3), pos_y(4), syn()}, TOUCH_START, 3, 4},
-        burst_case{"movement", finger_move(5, 6), TOUCH_UNCHANGED, 5, 6},
-        burst_case{"lift", finger_up(), TOUCH_END, untouched, untouched},
-        burst_case{"lone_report", {syn()}, TOUCH_UNCHANGED, untouched, untouched},
-        burst_case{"one_axis_only", {touch(1), pos_x(7), syn()}, BURST_INCOMPLETE, 7, untouched},
-        burst_case{
-            "last_touch_counts", {touch(1), touch(0), syn()}, TOUCH_END, untouched, untouched},
-        burst_case{"touch_value_2_changes_nothing",
-                   {touch(1), touch(2), syn()},
-                   TOUCH_START,
-                   untouched,
-                   untouched},
-        burst_case{"two_fingers_leave_the_second",
-                   {pos_x(1), pos_y(2), pos_x(3), pos_y(4), syn()},
-                   TOUCH_UNCHANGED,
-                   3,
-                   4},
-        burst_case{"other_syn_codes_do_not_end",
-                   {pos_x(1), mt_sync_report, dropped, touch(1), syn()},
-                   BURST_INCOMPLETE,
-                   1,
-                   untouched},
-        burst_case{"single_touch_axes_ignored",
-                   {make_event(EV_ABS, ABS_X, 9), make_event(EV_ABS, ABS_Y, 9), touch(1), syn()},
-                   TOUCH_START,
-                   untouched,
-                   untouched},
-        burst_case{
-            "unknown_types_dropped",
-            {make_event(0x1f, 53, 1), make_event(EV_KEY, BTN_LEFT, 1), pos_y(8), pos_x(9), syn()},
-            TOUCH_UNCHANGED,
-            9,
-            8}),
-    row_name{});
+// clang-format off
+const burst_case bursts[] = {
+    {"finger_down", {touch(1), pos_x(3), pos_y(4), syn()}, TOUCH_START, 3, 4},
+    {"movement", finger_move(5, 6), TOUCH_UNCHANGED, 5, 6},
+    {"lift", finger_up(), TOUCH_END, untouched, untouched},
+    {"lone_report", {syn()}, TOUCH_UNCHANGED, untouched, untouched},
+    {"one_axis_only", {touch(1), pos_x(7), syn()}, BURST_INCOMPLETE, 7, untouched},
+    {"last_touch_counts", {touch(1), touch(0), syn()}, TOUCH_END, untouched, untouched},
+    {"touch_value_2_changes_nothing", {touch(1), touch(2), syn()}, TOUCH_START, untouched, untouched},
+    {"two_fingers_leave_the_second", {pos_x(1), pos_y(2), pos_x(3), pos_y(4), syn()}, TOUCH_UNCHANGED, 3, 4},
+    {"other_syn_codes_do_not_end", {pos_x(1), mt_sync_report, dropped, touch(1), syn()}, BURST_INCOMPLETE, 1, untouched},
+    {"single_touch_axes_ignored", {abs_x, abs_y, touch(1), syn()}, TOUCH_START, untouched, untouched},
+    {"unknown_types_dropped", {unknown_type, left_button, pos_y(8), pos_x(9), syn()}, TOUCH_UNCHANGED, 9, 8},
+};
+// clang-format on
+INSTANTIATE_TEST_SUITE_P(bursts, burst, testing::ValuesIn(bursts), row_name{});
 
 // The kinds a device can tell about itself: which axes one burst writes,
 // and which position a store then takes.

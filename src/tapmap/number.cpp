@@ -6,13 +6,10 @@
 
 namespace {
 
-// Tab, newline, vertical tab, form feed and carriage return are 9 to 13.
-bool is_space_but_blank(char c) {
+// White space other than the space, which ends a field: tab, newline,
+// vertical tab, form feed and carriage return are 9 to 13.
+bool is_white_but_space(char c) {
     return static_cast<unsigned char>(c - '\t') <= '\r' - '\t';
-}
-
-bool is_c_space(char c) {
-    return c == ' ' || is_space_but_blank(c);
 }
 
 // Digit values in any base up to 16; 16 for a byte that is no digit.
@@ -43,7 +40,7 @@ unsigned digit_value(char c) {
 const char* read_map_field_number(const char* field, int32_t* number) {
     const char* p = field;
     // White space may lead the number, but a space already ends the field.
-    while (is_space_but_blank(*p)) {
+    while (is_white_but_space(*p)) {
         ++p;
     }
     const bool negative = *p == '-';
@@ -81,14 +78,4 @@ const char* read_map_field_number(const char* field, int32_t* number) {
         ++p;
     }
     return p;
-}
-
-int32_t parse_map_number(const char* field) {
-    const char* p = field;
-    while (is_c_space(*p)) {
-        ++p;
-    }
-    int32_t number = 0;
-    (void)read_map_field_number(p, &number);
-    return number;
 }

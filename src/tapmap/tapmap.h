@@ -28,13 +28,10 @@ enum mapline_result : int {
 // when there is none or it is '#'.
 [[nodiscard]] char* cleanup_line(char* line);
 
-// Reads a number as strtoul does with automatic base on a 32-bit host,
-// then takes the result as signed 32-bit.
-[[nodiscard]] int32_t parse_map_number(const char* field);
-
 // Reads the number of the map field that starts at field (not a space) as
-// parse_map_number reads that field on its own, and returns the field's end:
-// the next space or the terminating NUL.
+// strtoul with automatic base reads that field on its own on a 32-bit host,
+// taken as signed 32-bit, and returns the field's end: the next space or the
+// terminating NUL.
 [[nodiscard]] const char* read_map_field_number(const char* field, int32_t* number);
 
 // Reads the next line of file, or the next piece of a longer line, into
