@@ -35,8 +35,6 @@ TEST_P(burst, result_and_position) {
 
 const input_event mt_sync_report = make_event(EV_SYN, SYN_MT_REPORT, 0);
 const input_event dropped = make_event(EV_SYN, SYN_DROPPED, 0);
-const input_event abs_x = make_event(EV_ABS, ABS_X, 9);
-const input_event abs_y = make_event(EV_ABS, ABS_Y, 9);
 const input_event unknown_type = make_event(0x1f, 53, 1);
 const input_event left_button = make_event(EV_KEY, BTN_LEFT, 1);
 
@@ -51,7 +49,7 @@ const burst_case bursts[] = {
     {"touch_value_2_changes_nothing", {touch(1), touch(2), syn()}, TOUCH_START, untouched, untouched},
     {"two_fingers_leave_the_second", {pos_x(1), pos_y(2), pos_x(3), pos_y(4), syn()}, TOUCH_UNCHANGED, 3, 4},
     {"other_syn_codes_do_not_end", {pos_x(1), mt_sync_report, dropped, touch(1), syn()}, BURST_INCOMPLETE, 1, untouched},
-    {"single_touch_axes_ignored", {abs_x, abs_y, touch(1), syn()}, TOUCH_START, untouched, untouched},
+    {"single_touch_axes_ignored", {abs_x(9), abs_y(9), touch(1), syn()}, TOUCH_START, untouched, untouched},
     {"unknown_types_dropped", {unknown_type, left_button, pos_y(8), pos_x(9), syn()}, TOUCH_UNCHANGED, 9, 8},
 };
 // clang-format on
@@ -90,73 +88,22 @@ const touch_state one_down = slotted_state(0, {{10, 20, 1, 0}, {30, 40, -1, 0}})
 const touch_state two_down = slotted_state(1, {{10, 20, 1, 0}, {30, 40, 2, 0}});
 const touch_state none_down = slotted_state(0, {{10, 20, -1, 0}, {30, 40, -1, 0}});
 
+// clang-format off
 const kind_case kind_rows[] = {
-    {{"single_finger_down"},
-     single,
-     {touch(1), abs_x(5), abs_y(6), syn()},
-     TOUCH_START,
-     true,
-     5,
-     6},
-    {{"single_one_axis_is_whole"}, single, {touch(1), abs_y(7), syn()}, TOUCH_START, true, 100, 7},
-    {{"single_repeat_without_axes"}, single, {touch(1), syn()}, TOUCH_START, true, 100, 200},
-    {{"single_ignores_mt_axes"},
-     single,
-     {pos_x(1), pos_y(2), syn()},
-     TOUCH_UNCHANGED,
-     true,
-     100,
-     200},
-    {{"slot_down_elsewhere_with_one_axis"},
-     none_down,
-     {mt_slot(1), tracking(5), pos_y(70), touch(1), syn()},
-     TOUCH_START,
-     true,
-     30,
-     70},
-    {{"slot_two_fingers_in_one_frame"},
-     none_down,
-     {tracking(1), pos_x(1), pos_y(2), mt_slot(1), tracking(2), pos_x(3), pos_y(4), touch(1),
-      syn()},
-     TOUCH_START,
-     true,
-     3,
-     4},
-    {{"slot_first_lifts_alone"},
-     two_down,
-     {mt_slot(0), tracking(-1), syn()},
-     TOUCH_UNCHANGED,
-     true,
-     30,
-     40},
-    {{"slot_moves_second_then_releases_first"},
-     two_down,
-     {pos_x(35), mt_slot(0), tracking(-1), syn()},
-     TOUCH_UNCHANGED,
-     true,
-     35,
-     40},
-    {{"slot_last_lift_stores_nothing"},
-     one_down,
-     {tracking(-1), touch(0), syn()},
-     TOUCH_END,
-     false},
-    {{"slot_out_of_range_selects_none"},
-     one_down,
-     {mt_slot(7), tracking(9), pos_x(99), mt_slot(-1), pos_y(99), syn()},
-     TOUCH_UNCHANGED,
-     true,
-     10,
-     20},
-    {{"slot_ignores_single_axes"},
-     one_down,
-     {abs_x(5), abs_y(6), syn()},
-     TOUCH_UNCHANGED,
-     true,
-     10,
-     20},
-    {{"slot_odd_burst_is_whole"}, one_down, {pos_x(11), syn()}, TOUCH_UNCHANGED, true, 11, 20},
+    {"single_finger_down", single, {touch(1), abs_x(5), abs_y(6), syn()}, TOUCH_START, true, 5, 6},
+    {"single_one_axis_is_whole", single, {touch(1), abs_y(7), syn()}, TOUCH_START, true, 100, 7},
+    {"single_repeat_without_axes", single, {touch(1), syn()}, TOUCH_START, true, 100, 200},
+    {"single_ignores_mt_axes", single, {pos_x(1), pos_y(2), syn()}, TOUCH_UNCHANGED, true, 100, 200},
+    {"slot_down_elsewhere_with_one_axis", none_down, {mt_slot(1), tracking(5), pos_y(70), touch(1), syn()}, TOUCH_START, true, 30, 70},
+    {"slot_two_fingers_in_one_frame", none_down, {tracking(1), pos_x(1), pos_y(2), mt_slot(1), tracking(2), pos_x(3), pos_y(4), touch(1), syn()}, TOUCH_START, true, 3, 4},
+    {"slot_first_lifts_alone", two_down, {mt_slot(0), tracking(-1), syn()}, TOUCH_UNCHANGED, true, 30, 40},
+    {"slot_moves_second_then_releases_first", two_down, {pos_x(35), mt_slot(0), tracking(-1), syn()}, TOUCH_UNCHANGED, true, 35, 40},
+    {"slot_last_lift_stores_nothing", one_down, {tracking(-1), touch(0), syn()}, TOUCH_END, false},
+    {"slot_out_of_range_selects_none", one_down, {mt_slot(7), tracking(9), pos_x(99), mt_slot(-1), pos_y(99), syn()}, TOUCH_UNCHANGED, true, 10, 20},
+    {"slot_ignores_single_axes", one_down, {abs_x(5), abs_y(6), syn()}, TOUCH_UNCHANGED, true, 10, 20},
+    {"slot_odd_burst_is_whole", one_down, {pos_x(11), syn()}, TOUCH_UNCHANGED, true, 11, 20},
 };
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(kinds, burst_by_kind, testing::ValuesIn(kind_rows), row_name{});
 
