@@ -35,7 +35,8 @@ TEST_P(GridShape, ChecksCleanWithEvenKeys) {
     ASSERT_EQ(parse_area(c.area, &g.area), nullptr);
     g.columns = c.columns;
     g.rows = c.rows;
-    g.keys.assign(static_cast<size_t>(c.columns * c.rows), 'k');
+    const size_t keys = static_cast<size_t>(c.columns) * static_cast<size_t>(c.rows);
+    g.keys.assign(keys, 'k');
     ASSERT_EQ(grid_problem(g), nullptr);
     std::ostringstream map;
     write_grid(map, g, "made here");
@@ -48,7 +49,7 @@ TEST_P(GridShape, ChecksCleanWithEvenKeys) {
     EXPECT_NE(report.str().find("g: every point of the area is in an entry\n"), std::string::npos)
         << report.str();
 
-    ASSERT_EQ(lines.size(), static_cast<size_t>(c.columns * c.rows) + 1);
+    ASSERT_EQ(lines.size(), keys + 1);
     int64_t narrow = INT64_MAX;
     int64_t wide = 0;
     for (size_t k = 1; k < lines.size(); ++k) {

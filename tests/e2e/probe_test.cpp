@@ -22,10 +22,10 @@ const char* const NODES[] = {"event10", "event2", "event1", "event", "eventx", "
 
 struct probe_case : test_case {
     std::vector<std::string> args;
-    bool nodes;          // the directory holds NODES, else it is empty
+    bool nodes;  // the directory holds NODES, else it is empty
     int status;
-    const char* out;     // all of standard output
-    const char* err;     // the start of standard error
+    const char* out;  // all of standard output
+    const char* err;  // the start of standard error
 };
 using probe_runs = table<probe_case>;
 
@@ -58,9 +58,10 @@ TEST_P(probe_runs, end_as_documented) {
     }
 }
 
-const std::string LISTED = "@dir/event1\tother\tnot-evdev\t-\t-\t-\t\n"
-                           "@dir/event2\tother\tnot-evdev\t-\t-\t-\t\n"
-                           "@dir/event10\tother\tnot-evdev\t-\t-\t-\t\n";
+const std::string LISTED =
+    "@dir/event1\tother\tnot-evdev\t-\t-\t-\t\n"
+    "@dir/event2\tother\tnot-evdev\t-\t-\t-\t\n"
+    "@dir/event10\tother\tnot-evdev\t-\t-\t-\t\n";
 
 // clang-format off
 const probe_case runs[] = {

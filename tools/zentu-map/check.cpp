@@ -168,9 +168,9 @@ int write_screen(std::ostream& out, const std::string& name, const map_view& v,
         out << prefix
             << "note: the lower bounds are exclusive, so an entry that is to reach x = " << s.x_min
             << " or y = " << s.y_min << " needs "
-            << (box.x1 == box.y1 ? "x1 or y1 of " + std::to_string(box.x1)
-                                 : "x1 of " + std::to_string(box.x1) + " or y1 of " +
-                                       std::to_string(box.y1))
+            << (box.x1 == box.y1
+                    ? "x1 or y1 of " + std::to_string(box.x1)
+                    : "x1 of " + std::to_string(box.x1) + " or y1 of " + std::to_string(box.y1))
             << "\n";
     }
     return static_cast<int>(gaps.size());

@@ -26,7 +26,8 @@ struct arguments {
 int usage(std::ostream& out = std::cerr) {
     out << "usage: zentu-map check MAP [--screen WIDTHxHEIGHT | --area X1..X2xY1..Y2]\n"
            "       zentu-map svg MAP [--screen WIDTHxHEIGHT | --area X1..X2xY1..Y2] > keypad.svg\n"
-           "       zentu-map grid --area X1..X2xY1..Y2 --cols C --rows R --keys KEYS > keypad.map\n";
+           "       zentu-map grid --area X1..X2xY1..Y2 --cols C --rows R --keys KEYS > "
+           "keypad.map\n";
     return EXIT_UNREADABLE;
 }
 

@@ -109,7 +109,7 @@ struct search {
     const arguments* args = nullptr;
     probe_device best;
     bool found = false;
-    int suitable = 0;   // of the kind sought, whatever their name
+    int suitable = 0;  // of the kind sought, whatever their name
     int unopened = 0;
     char unopened_path[MAX_UNOPENED][PROBE_PATH_SIZE] = {};
     int unopened_error[MAX_UNOPENED] = {};
@@ -171,8 +171,8 @@ int report_none(const search& s, int seen) {
     if (seen == 0) {
         fprintf(stderr, "zentu-probe: no input devices in %s\n", s.args->dir);
     } else if (s.suitable > 0 && s.args->name != nullptr) {
-        fprintf(stderr, "zentu-probe: no %s named \"%s\" among %d input devices (%d %s%s)\n",
-                what, s.args->name, seen, s.suitable, what, s.suitable == 1 ? "" : "s");
+        fprintf(stderr, "zentu-probe: no %s named \"%s\" among %d input devices (%d %s%s)\n", what,
+                s.args->name, seen, s.suitable, what, s.suitable == 1 ? "" : "s");
     } else {
         fprintf(stderr, "zentu-probe: no %s among %d input devices\n", what, seen);
     }

@@ -17,9 +17,9 @@ enum probe_kind : int {
 // Why an input device is not a touch screen.
 enum probe_reason : int {
     REASON_NONE = 0,
-    REASON_NO_BTN_TOUCH = 1,       // a wait on it would never end
-    REASON_NO_POSITION_AXES = 2,   // neither multitouch nor ABS_X/ABS_Y
-    REASON_NOT_INPUT_DEVICE = 3,   // answers no input query at all
+    REASON_NO_BTN_TOUCH = 1,      // a wait on it would never end
+    REASON_NO_POSITION_AXES = 2,  // neither multitouch nor ABS_X/ABS_Y
+    REASON_NOT_INPUT_DEVICE = 3,  // answers no input query at all
 };
 
 inline constexpr int PROBE_NAME_SIZE = 256;
@@ -31,9 +31,9 @@ struct probe_device {
     int number = 0;  // N of eventN
     char path[PROBE_PATH_SIZE] = {};
     int kind = PROBE_ERROR;
-    int open_error = 0;     // errno of the open or of a query that found it gone
-    int touch_kind = 0;     // get_touch_kind's answer
-    int slots = 0;          // with touch_kind TOUCH_KIND_MT_SLOTS
+    int open_error = 0;  // errno of the open or of a query that found it gone
+    int touch_kind = 0;  // get_touch_kind's answer
+    int slots = 0;       // with touch_kind TOUCH_KIND_MT_SLOTS
     int reason = REASON_NONE;
     bool direct = false;    // INPUT_PROP_DIRECT: a screen, not a touchpad
     bool ff = false;        // EV_FF: takes force-feedback effects
