@@ -325,7 +325,8 @@ TEST(ZentuMapTool, ExitStatuses) {
         run_tool("grid --area 200..3900x200..3900 --cols 3 --rows 4 --keys '123456789*0#' | " +
                  std::string(ZENTU_MAP_BIN) + " check - --area 200..3900x200..3900");
     EXPECT_EQ(grid.status, 0) << grid.out;
-    EXPECT_NE(grid.out.find("-: 12 entries, 1 skipped, 0 warnings\n"), std::string::npos) << grid.out;
+    EXPECT_NE(grid.out.find("-: 12 entries, 1 skipped, 0 warnings\n"), std::string::npos)
+        << grid.out;
     const std::string faulty = temp_map("0\t0 10 10 5 A\n");
     EXPECT_EQ(run_tool("check " + faulty).status, 1);
     EXPECT_EQ(run_tool("check - < " + faulty).status, 1);

@@ -32,30 +32,30 @@ TEST_P(character_mode, prints_the_entry_and_ends_with_its_value) {
     temp_path map(keypad);
     std::vector<std::string> args = {"-t", TOUCH, "-m", map.path()};
     args.insert(args.end(), c.flags.begin(), c.flags.end());
-    child_setup setup;
-    setup.touch_steps = {{0, finger_down(c.x, c.y)}};
-    const child_result r = run_zentu(args, setup);
+    const child_result r = run_zentu(args, with_touch({{0, finger_down(c.x, c.y)}}));
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.out, c.out);
     EXPECT_EQ(r.err, "");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    taps, character_mode,
-    testing::Values(char_case{"character", {"-c"}, 50, 50, 7, "A"},
-                    char_case{"code", {"-a"}, 50, 50, 7, "65"},
-                    char_case{"code_wins_after_c", {"-c", "-a"}, 50, 50, 7, "65"},
-                    char_case{"code_wins_before_c", {"-a", "-c"}, 50, 50, 7, "65"},
-                    char_case{"coordinates_not_printed", {"-x", "-y", "-c"}, 50, 50, 7, "A"},
-                    char_case{"c_before_x", {"-c", "-x"}, 150, 50, 1, "B"},
-                    char_case{"shared_edge_belongs_to_upper_bound", {"-c"}, 100, 50, 7, "A"},
-                    char_case{"value_beyond_255", {"-c"}, 50, 150, 44, "C"},
-                    char_case{"negative_value", {"-c"}, 150, 150, 254, "D"},
-                    char_case{"high_byte", {"-c"}, 250, 50, 3, "\xE9"},
-                    char_case{"high_byte_code", {"-a"}, 250, 50, 3, "233"},
-                    char_case{"no_match", {"-c"}, 500, 500, 255, ""},
-                    char_case{"lower_bound_is_outside", {"-c"}, 0, 50, 255, ""}),
-    row_name{});
+// clang-format off
+const char_case taps[] = {
+    {"character", {"-c"}, 50, 50, 7, "A"},
+    {"code", {"-a"}, 50, 50, 7, "65"},
+    {"code_wins_after_c", {"-c", "-a"}, 50, 50, 7, "65"},
+    {"code_wins_before_c", {"-a", "-c"}, 50, 50, 7, "65"},
+    {"coordinates_not_printed", {"-x", "-y", "-c"}, 50, 50, 7, "A"},
+    {"c_before_x", {"-c", "-x"}, 150, 50, 1, "B"},
+    {"shared_edge_belongs_to_upper_bound", {"-c"}, 100, 50, 7, "A"},
+    {"value_beyond_255", {"-c"}, 50, 150, 44, "C"},
+    {"negative_value", {"-c"}, 150, 150, 254, "D"},
+    {"high_byte", {"-c"}, 250, 50, 3, "\xE9"},
+    {"high_byte_code", {"-a"}, 250, 50, 3, "233"},
+    {"no_match", {"-c"}, 500, 500, 255, ""},
+    {"lower_bound_is_outside", {"-c"}, 0, 50, 255, ""},
+};
+// clang-format on
+INSTANTIATE_TEST_SUITE_P(taps, character_mode, testing::ValuesIn(taps), row_name{});
 
 TEST(character_mode_time, follows_the_character_or_stands_alone) {
     temp_path map(keypad);

@@ -14,81 +14,35 @@
 
 namespace {
 
-// Far above every legitimate run, also under valgrind: only a hang exceeds it.
-constexpr double NO_HANG_MS = 5000;
-
-const std::string gone = "touch input device is gone\n";
-
-struct hostile_case : test_case {
-    std::vector<std::string> args;
-    std::vector<step> touch;
-    int status;
-    std::string out;
-    std::string err;
-};
-
-using hostile = table<hostile_case>;
+using hostile = table<run_case>;
 
 TEST_P(hostile, ends_with_a_clear_message) {
-    const hostile_case& c = GetParam();
-    const child_result r = run_zentu(c.args, with_touch(c.touch));
-    EXPECT_EQ(r.status, c.status);
-    EXPECT_EQ(r.out, c.out);
-    EXPECT_EQ(r.err, c.err);
-    EXPECT_LT(r.ms, NO_HANG_MS);
+    expect_run(GetParam());
 }
 
 const std::string touch_fail = "cannot open touch input device: ";
 const std::string map_fail = "cannot open mapping table: ";
+const std::string long_name(5000, 'a');
+// The writer of this FIFO never comes: the open must not wait for it.
+const temp_path fifo(path_kind::fifo);
+const temp_path good_map("0 0 10 10 7 k\n");
 
-INSTANTIATE_TEST_SUITE_P(
-    paths, hostile,
-    testing::Values(
-        hostile_case{"missing",
-                     {"-t", "/nonexistent/zentu-hostile", "-x"},
-                     {},
-                     254,
-                     "",
-                     touch_fail + "No such file or directory\n"},
-        hostile_case{"empty_path",
-                     {"-t", "", "-x"},
-                     {},
-                     254,
-                     "",
-                     touch_fail + "No such file or directory\n"},
-        hostile_case{"below_a_file",
-                     {"-t", "/dev/null/x", "-x"},
-                     {},
-                     254,
-                     "",
-                     touch_fail + "Not a directory\n"},
-        hostile_case{"name_too_long",
-                     {"-t", std::string(5000, 'a'), "-x"},
-                     {},
-                     254,
-                     "",
-                     touch_fail + "File name too long\n"},
-        // A directory opens read-only but can never be read.
-        hostile_case{"touch_directory",
-                     {"-t", "/tmp", "-x", "-d", "300"},
-                     {},
-                     254,
-                     "",
-                     touch_fail + "Is a directory\n"},
-        hostile_case{"map_directory",
-                     {"-t", TOUCH, "-m", "/tmp", "-c", "-d", "300"},
-                     {},
-                     254,
-                     "",
-                     map_fail + "Is a directory\n"},
-        hostile_case{"dev_null_touch", {"-t", "/dev/null", "-x", "-d", "3000"}, {}, 254, "", gone},
-        hostile_case{"dev_null_map",
-                     {"-t", TOUCH, "-m", "/dev/null", "-a"},
-                     {{0, finger_down(1, 1)}},
-                     255,
-                     "",
-                     ""}),
-    row_name{});
+// clang-format off
+const run_case paths[] = {
+    {"missing", {"-t", "/nonexistent/zentu-hostile", "-x"}, {}, 254, "", touch_fail + "No such file or directory\n"},
+    {"empty_path", {"-t", "", "-x"}, {}, 254, "", touch_fail + "No such file or directory\n"},
+    {"below_a_file", {"-t", "/dev/null/x", "-x"}, {}, 254, "", touch_fail + "Not a directory\n"},
+    {"name_too_long", {"-t", long_name, "-x"}, {}, 254, "", touch_fail + "File name too long\n"},
+    // A directory opens read-only but can never be read.
+    {"touch_directory", {"-t", "/tmp", "-x", "-d", "300"}, {}, 254, "", touch_fail + "Is a directory\n"},
+    {"map_directory", {"-t", TOUCH, "-m", "/tmp", "-c", "-d", "300"}, {}, 254, "", map_fail + "Is a directory\n"},
+    {"map_directory_before_a_good_map", {"-t", TOUCH, "-m", "/tmp", "-m", good_map.path(), "-c"}, {{0, finger_down(5, 5)}}, 254, "", map_fail + "Is a directory\n"},
+    {"dev_null_map", {"-t", TOUCH, "-m", "/dev/null", "-a"}, {{0, finger_down(1, 1)}}, 255, "", ""},
+    {"fifo_map_holds_no_entry", {"-t", TOUCH, "-m", fifo.path(), "-c", "-d", "2000"}, {{0, finger_down(5, 5)}}, 255, "", ""},
+    {"fifo_vibration_device_takes_the_pulse", {"-t", TOUCH, "-v", fifo.path(), "-x"}, {{0, finger_down(5, 6)}}, 0, "5\n", ""},
+};
+// clang-format on
+INSTANTIATE_TEST_SUITE_P(paths, hostile, testing::ValuesIn(paths), row_name{});
 
 // Records whose type no protocol defines, with random codes and values.
 events junk_records(size_t n) {
@@ -101,74 +55,32 @@ events junk_records(size_t n) {
     return out;
 }
 
-events odd_but_known() {
-    return {make_event(EV_KEY, BTN_TOUCH, 2),     make_event(EV_KEY, BTN_TOUCH, INT32_MIN),
-            make_event(EV_SYN, SYN_MT_REPORT, 0), make_event(EV_SYN, SYN_DROPPED, 0),
-            make_event(EV_ABS, ABS_X, INT32_MAX), make_event(EV_ABS, ABS_Y, INT32_MIN),
-            make_event(EV_KEY, 0xffff, 1),        make_event(0xffff, 0xffff, -1)};
-}
+const events odd_but_known = {
+    make_event(EV_KEY, BTN_TOUCH, 2),     make_event(EV_KEY, BTN_TOUCH, INT32_MIN),
+    make_event(EV_SYN, SYN_MT_REPORT, 0), make_event(EV_SYN, SYN_DROPPED, 0),
+    make_event(EV_ABS, ABS_X, INT32_MAX), make_event(EV_ABS, ABS_Y, INT32_MIN),
+    make_event(EV_KEY, 0xffff, 1),        make_event(0xffff, 0xffff, -1)};
+const events extremes = {pos_x(INT32_MIN), pos_y(INT32_MAX), touch(1), syn()};
+const std::string nines(300, '9');
 
-events extremes() {
-    return {pos_x(INT32_MIN), pos_y(INT32_MAX), touch(1), syn()};
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    devices, hostile,
-    testing::Values(hostile_case{"junk_then_tap",
-                                 {"-t", TOUCH, "-x", "-y"},
-                                 {{0, junk_records(500)}, {50, finger_down(9, 8)}},
-                                 0,
-                                 "9:8\n",
-                                 ""},
-                    hostile_case{"odd_values_then_tap",
-                                 {"-t", TOUCH, "-x", "-y"},
-                                 {{0, odd_but_known()}, {0, finger_down(9, 8)}},
-                                 0,
-                                 "9:8\n",
-                                 ""},
-                    hostile_case{"extreme_coordinates",
-                                 {"-t", TOUCH, "-x", "-y", "--wait-for-end"},
-                                 {{0, extremes()}, {0, finger_up()}},
-                                 0,
-                                 "-2147483648:2147483647\n",
-                                 ""}),
-    row_name{});
-
+// clang-format off
+const run_case devices[] = {
+    {"junk_then_tap", {"-t", TOUCH, "-x", "-y"}, {{0, junk_records(500)}, {50, finger_down(9, 8)}}, 0, "9:8\n", ""},
+    {"odd_values_then_tap", {"-t", TOUCH, "-x", "-y"}, {{0, odd_but_known}, {0, finger_down(9, 8)}}, 0, "9:8\n", ""},
+    {"extreme_coordinates", {"-t", TOUCH, "-x", "-y", "--wait-for-end"}, {{0, extremes}, {0, finger_up()}}, 0, "-2147483648:2147483647\n", ""},
+};
 // The delay is held at the signed 32-bit limits; wrapping would turn these
 // into a 1 ms limit, a negative one or no limit at all.
-INSTANTIATE_TEST_SUITE_P(
-    delays, hostile,
-    testing::Values(hostile_case{"just_past_int32_max",
-                                 {"-t", TOUCH, "-x", "-d", "2147483648"},
-                                 {{300, finger_down(3, 4)}},
-                                 0,
-                                 "3\n",
-                                 ""},
-                    hostile_case{"wraps_to_one_on_32_bits",
-                                 {"-t", TOUCH, "-x", "-d", "4294967297"},
-                                 {{300, finger_down(3, 4)}},
-                                 0,
-                                 "3\n",
-                                 ""},
-                    hostile_case{"hundreds_of_digits",
-                                 {"-t", TOUCH, "-x", "-d", std::string(300, '9')},
-                                 {{300, finger_down(3, 4)}},
-                                 0,
-                                 "3\n",
-                                 ""},
-                    hostile_case{"far_negative",
-                                 {"-t", TOUCH, "-x", "-d", "-" + std::string(300, '9')},
-                                 {},
-                                 255,
-                                 "timeout\n",
-                                 ""},
-                    hostile_case{"wraps_to_zero_on_32_bits",
-                                 {"-t", TOUCH, "-x", "-d", "-4294967296"},
-                                 {},
-                                 255,
-                                 "timeout\n",
-                                 ""}),
-    row_name{});
+const run_case delays[] = {
+    {"just_past_int32_max", {"-t", TOUCH, "-x", "-d", "2147483648"}, {{300, finger_down(3, 4)}}, 0, "3\n", ""},
+    {"wraps_to_one_on_32_bits", {"-t", TOUCH, "-x", "-d", "4294967297"}, {{300, finger_down(3, 4)}}, 0, "3\n", ""},
+    {"hundreds_of_digits", {"-t", TOUCH, "-x", "-d", nines}, {{300, finger_down(3, 4)}}, 0, "3\n", ""},
+    {"far_negative", {"-t", TOUCH, "-x", "-d", "-" + nines}, {}, 255, "timeout\n", ""},
+    {"wraps_to_zero_on_32_bits", {"-t", TOUCH, "-x", "-d", "-4294967296"}, {}, 255, "timeout\n", ""},
+};
+// clang-format on
+INSTANTIATE_TEST_SUITE_P(devices, hostile, testing::ValuesIn(devices), row_name{});
+INSTANTIATE_TEST_SUITE_P(delays, hostile, testing::ValuesIn(delays), row_name{});
 
 // Map files of junk: each case's tap is at (5, 5), and only its last line
 // holds it (when one does).
@@ -203,27 +115,24 @@ TEST_P(hostile_map, is_read_without_harm) {
     EXPECT_EQ(r.err, "");
 }
 
-const std::string nines(180, '9');
+const std::string long_nines(180, '9');
 
-INSTANTIATE_TEST_SUITE_P(
-    junk, hostile_map,
-    testing::Values(
-        map_case{"binary_junk", binary_junk(3000) + "\n0 0 10 10 7 k\n", 7, "k"},
-        map_case{"binary_junk_alone", binary_junk(3000), 255, ""},
-        map_case{"nul_ends_the_text", std::string("0 0 10 10 5 a\0 0 0 1 1 6 b\n", 26), 5, "a"},
-        map_case{"nul_lines", std::string("\0\0 0 0 10 10 3 z\n\0\n1 1 10 10 4 y\n", 33), 4, "y"},
-        map_case{"line_of_thousands", std::string(5000, 'x') + "\n0 0 10 10 2 q\n", 2, "q"},
-        map_case{"comment_ends_with_its_piece", "#" + std::string(198, 'c') + "0 0 10 10 9 z\n", 9,
-                 "z"},
-        map_case{"overlong_numbers_read_minus_one",
-                 "0 0 " + nines + " 10 4 n\n0 0 10 -" + nines + " 4 n\n0 0 10 10 1 o\n", 1, "o"},
-        map_case{"leading_zeros_are_octal", "0 0 " + std::string(150, '0') + "10 10 6 q\n", 6, "q"},
-        map_case{"carriage_returns", "0 0 10 10 3 r\r\n", 3, "r"}),
-    row_name{});
+// clang-format off
+const map_case junk[] = {
+    {"binary_junk", binary_junk(3000) + "\n0 0 10 10 7 k\n", 7, "k"},
+    {"binary_junk_alone", binary_junk(3000), 255, ""},
+    {"nul_ends_the_text", std::string("0 0 10 10 5 a\0 0 0 1 1 6 b\n", 26), 5, "a"},
+    {"nul_lines", std::string("\0\0 0 0 10 10 3 z\n\0\n1 1 10 10 4 y\n", 33), 4, "y"},
+    {"line_of_thousands", std::string(5000, 'x') + "\n0 0 10 10 2 q\n", 2, "q"},
+    {"comment_ends_with_its_piece", "#" + std::string(198, 'c') + "0 0 10 10 9 z\n", 9, "z"},
+    {"overlong_numbers_read_minus_one", "0 0 " + long_nines + " 10 4 n\n0 0 10 -" + long_nines + " 4 n\n0 0 10 10 1 o\n", 1, "o"},
+    {"leading_zeros_are_octal", "0 0 " + std::string(150, '0') + "10 10 6 q\n", 6, "q"},
+    {"carriage_returns", "0 0 10 10 3 r\r\n", 3, "r"},
+};
+// clang-format on
+INSTANTIATE_TEST_SUITE_P(junk, hostile_map, testing::ValuesIn(junk), row_name{});
 
-// The writer of these FIFOs never comes: the open must not wait for it.
 TEST(fifo_without_writer, as_touch_device_the_delay_still_ends_the_wait) {
-    const temp_path fifo(path_kind::fifo);
     const child_result r = run_zentu({"-t", fifo.path(), "-x", "-d", "300"});
     EXPECT_EQ(r.status, 255);
     EXPECT_EQ(r.out, "timeout\n");
@@ -231,40 +140,19 @@ TEST(fifo_without_writer, as_touch_device_the_delay_still_ends_the_wait) {
     EXPECT_LT(r.ms, NO_HANG_MS);
 }
 
-TEST(fifo_without_writer, as_map_file_holds_no_entry) {
-    const temp_path fifo(path_kind::fifo);
-    const child_result r = run_zentu({"-t", TOUCH, "-m", fifo.path(), "-c", "-d", "2000"},
-                                     with_touch({{0, finger_down(5, 5)}}));
-    EXPECT_EQ(r.status, 255);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "");
-    EXPECT_LT(r.ms, NO_HANG_MS);
-}
-
-TEST(fifo_without_writer, as_vibration_device_takes_the_pulse) {
-    const temp_path fifo(path_kind::fifo);
-    const child_result r =
-        run_zentu({"-t", TOUCH, "-v", fifo.path(), "-x"}, with_touch({{0, finger_down(5, 6)}}));
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "5\n");
-}
-
-TEST(map_twice, a_directory_first_is_an_error_even_with_a_good_map_after_it) {
-    const temp_path map("0 0 10 10 7 k\n");
-    const child_result r = run_zentu({"-t", TOUCH, "-m", "/tmp", "-m", map.path(), "-c"},
-                                     with_touch({{0, finger_down(5, 5)}}));
-    EXPECT_EQ(r.status, 254);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, map_fail + "Is a directory\n");
+// Runs zentu with a vibration file and the standard streams closed as
+// setup says, after a tap at (5, 6).
+child_result run_closed(const std::string& vibra, child_setup setup,
+                        const std::string& touch = TOUCH) {
+    setup.touch_steps = {{0, finger_down(5, 6)}};
+    return run_zentu({"-v", vibra, "-t", touch, "-x"}, setup);
 }
 
 // Started with descriptor 1 closed, the vibration device would open as
 // standard output and receive the coordinates.
 TEST(closed_streams, stdout_closed_output_fails_and_stays_out_of_the_vibration_device) {
     const temp_path vibra;
-    child_setup setup = with_touch({{0, finger_down(5, 6)}});
-    setup.close_stdout = true;
-    const child_result r = run_zentu({"-v", vibra.path(), "-t", TOUCH, "-x"}, setup);
+    const child_result r = run_closed(vibra.path(), {.close_stdout = true});
     EXPECT_EQ(r.status, 254);
     EXPECT_EQ(r.err, "cannot write standard output: Bad file descriptor\n");
     expect_pulse(vibra.read());
@@ -272,39 +160,31 @@ TEST(closed_streams, stdout_closed_output_fails_and_stays_out_of_the_vibration_d
 
 TEST(closed_streams, stderr_closed_complaints_stay_out_of_the_vibration_device) {
     const temp_path vibra;
-    child_setup setup;
-    setup.close_stderr = true;
     const child_result r =
-        run_zentu({"-v", vibra.path(), "-t", "/nonexistent/zentu-hostile", "-x"}, setup);
+        run_closed(vibra.path(), {.close_stderr = true}, "/nonexistent/zentu-hostile");
     EXPECT_EQ(r.status, 254);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(vibra.read(), "");
 }
 
 TEST(closed_streams, stdin_closed_map_on_descriptor_zero_is_used) {
-    const temp_path map("0 0 10 10 7 k\n");
     child_setup setup = with_touch({{0, finger_down(5, 5)}});
     setup.close_stdin = true;
-    const child_result r = run_zentu({"-m", map.path(), "-t", TOUCH, "-c"}, setup);
+    const child_result r = run_zentu({"-m", good_map.path(), "-t", TOUCH, "-c"}, setup);
     EXPECT_EQ(r.status, 7);
     EXPECT_EQ(r.out, "k");
 }
 
 TEST(closed_streams, all_three_closed_still_pulses_once_and_fails) {
     const temp_path vibra;
-    child_setup setup = with_touch({{0, finger_down(5, 6)}});
-    setup.close_stdin = true;
-    setup.close_stdout = true;
-    setup.close_stderr = true;
-    const child_result r = run_zentu({"-v", vibra.path(), "-t", TOUCH, "-x"}, setup);
+    const child_result r =
+        run_closed(vibra.path(), {.close_stdin = true, .close_stdout = true, .close_stderr = true});
     EXPECT_EQ(r.status, 254);
     expect_pulse(vibra.read());
 }
 
 TEST(full_stdout, help_that_cannot_be_written_is_an_error) {
-    child_setup setup;
-    setup.stdout_path = "/dev/full";
-    const child_result r = run_zentu({"-h"}, setup);
+    const child_result r = run_zentu({"-h"}, {.stdout_path = "/dev/full"});
     EXPECT_EQ(r.status, 254);
     EXPECT_EQ(r.err, "cannot write standard output: No space left on device\n");
 }

@@ -9,93 +9,52 @@
 
 namespace {
 
-struct run_case : test_case {
-    std::vector<std::string> args;
-    std::vector<step> touch;
-    int status;
-    std::string out;
-};
+using runs = table<run_case>;
 
-using coordinates = table<run_case>;
-
-TEST_P(coordinates, are_printed_as_asked) {
-    const run_case& c = GetParam();
-    child_setup setup;
-    setup.touch_steps = c.touch;
-    const child_result r = run_zentu(c.args, setup);
-    EXPECT_EQ(r.status, c.status);
-    EXPECT_EQ(r.out, c.out);
-    EXPECT_EQ(r.err, "");
+TEST_P(runs, end_as_documented) {
+    expect_run(GetParam());
 }
 
 const std::vector<step> tap_at_812_455 = {{0, finger_down(812, 455)}, {10, finger_up()}};
 const std::vector<step> drag = {
     {0, finger_down(10, 20)}, {20, finger_move(30, 40)}, {20, finger_up()}};
 
-INSTANTIATE_TEST_SUITE_P(
-    outputs, coordinates,
-    testing::Values(
-        run_case{"x_and_y", {"-t", TOUCH, "-x", "-y"}, tap_at_812_455, 0, "812:455\n"},
-        run_case{"y_and_x_order_does_not_matter",
-                 {"-y", "-x", "-t", TOUCH},
-                 tap_at_812_455,
-                 0,
-                 "812:455\n"},
-        run_case{"only_x", {"-t", TOUCH, "--print-x"}, tap_at_812_455, 0, "812\n"},
-        run_case{"only_y", {"--touch-dev=" + TOUCH, "-y"}, tap_at_812_455, 0, "455\n"},
-        run_case{"zero_prints_as_zero", {"-t", TOUCH, "-xy"}, {{0, finger_down(0, 0)}}, 0, "0:0\n"},
-        run_case{"negative_and_extreme",
-                 {"-t" + TOUCH, "-x", "-y"},
-                 {{0, finger_down(INT32_MIN, INT32_MAX)}},
-                 0,
-                 "-2147483648:2147483647\n"},
-        run_case{"ignored_words_and_M",
-                 {"-t", TOUCH, "stray", "-M", "anything", "-x"},
-                 tap_at_812_455,
-                 0,
-                 "812\n"}),
-    row_name{});
-
-INSTANTIATE_TEST_SUITE_P(
-    wait_modes, coordinates,
-    testing::Values(
-        run_case{"start_is_default", {"-t", TOUCH, "-x", "-y"}, drag, 0, "10:20\n"},
-        run_case{"end_read_last", {"-t", TOUCH, "-x", "-y", "--wait-for-end"}, drag, 0, "30:40\n"},
-        run_case{"end_read_first",
-                 {"-t", TOUCH, "-x", "-y", "--wait-for-end", "--read-first"},
-                 drag,
-                 0,
-                 "10:20\n"},
-        run_case{"read_last_wins_when_last",
-                 {"-t", TOUCH, "-xy", "--wait-for-end", "--read-first", "--read-last"},
-                 drag,
-                 0,
-                 "30:40\n"},
-        run_case{"last_wait_mode_wins",
-                 {"-t", TOUCH, "-xy", "--wait-for-end", "--wait-for-start"},
-                 drag,
-                 0,
-                 "10:20\n"},
-        run_case{
-            "abbreviated_long_option", {"-t", TOUCH, "-xy", "--wait-for-e"}, drag, 0, "30:40\n"},
-        run_case{"end_first_burst_is_lift",
-                 {"-t", TOUCH, "-xy", "--wait-for-end"},
-                 {{0, finger_up()}},
-                 0,
-                 "0:0\n"},
-        run_case{"half_burst_does_not_end_wait",
-                 {"-t", TOUCH, "-xy"},
-                 {{0, {touch(1), pos_x(5), syn()}}, {10, finger_down(7, 8)}},
-                 0,
-                 "7:8\n"},
-        run_case{
-            "letters_after_delay_digits", {"-t", TOUCH, "-x", "-d", "250ms"}, {}, 255, "timeout\n"},
-        run_case{"letters_only_delay_is_no_limit",
-                 {"-t", TOUCH, "-x", "-d", "soon"},
-                 {{700, finger_down(3, 4)}},
-                 0,
-                 "3\n"}),
-    row_name{});
+// clang-format off
+const run_case outputs[] = {
+    {"x_and_y", {"-t", TOUCH, "-x", "-y"}, tap_at_812_455, 0, "812:455\n"},
+    {"y_and_x_order_does_not_matter", {"-y", "-x", "-t", TOUCH}, tap_at_812_455, 0, "812:455\n"},
+    {"only_x", {"-t", TOUCH, "--print-x"}, tap_at_812_455, 0, "812\n"},
+    {"only_y", {"--touch-dev=" + TOUCH, "-y"}, tap_at_812_455, 0, "455\n"},
+    {"zero_prints_as_zero", {"-t", TOUCH, "-xy"}, {{0, finger_down(0, 0)}}, 0, "0:0\n"},
+    {"negative_and_extreme", {"-t" + TOUCH, "-x", "-y"}, {{0, finger_down(INT32_MIN, INT32_MAX)}}, 0, "-2147483648:2147483647\n"},
+    {"ignored_words_and_M", {"-t", TOUCH, "stray", "-M", "anything", "-x"}, tap_at_812_455, 0, "812\n"},
+};
+const run_case wait_modes[] = {
+    {"start_is_default", {"-t", TOUCH, "-x", "-y"}, drag, 0, "10:20\n"},
+    {"end_read_last", {"-t", TOUCH, "-x", "-y", "--wait-for-end"}, drag, 0, "30:40\n"},
+    {"end_read_first", {"-t", TOUCH, "-x", "-y", "--wait-for-end", "--read-first"}, drag, 0, "10:20\n"},
+    {"read_last_wins_when_last", {"-t", TOUCH, "-xy", "--wait-for-end", "--read-first", "--read-last"}, drag, 0, "30:40\n"},
+    {"last_wait_mode_wins", {"-t", TOUCH, "-xy", "--wait-for-end", "--wait-for-start"}, drag, 0, "10:20\n"},
+    {"abbreviated_long_option", {"-t", TOUCH, "-xy", "--wait-for-e"}, drag, 0, "30:40\n"},
+    {"end_first_burst_is_lift", {"-t", TOUCH, "-xy", "--wait-for-end"}, {{0, finger_up()}}, 0, "0:0\n"},
+    {"half_burst_does_not_end_wait", {"-t", TOUCH, "-xy"}, {{0, {touch(1), pos_x(5), syn()}}, {10, finger_down(7, 8)}}, 0, "7:8\n"},
+    {"letters_after_delay_digits", {"-t", TOUCH, "-x", "-d", "250ms"}, {}, 255, "timeout\n"},
+    {"letters_only_delay_is_no_limit", {"-t", TOUCH, "-x", "-d", "soon"}, {{700, finger_down(3, 4)}}, 0, "3\n"},
+    {"wait_for_end_without_usable_burst_times_out", {"-t", TOUCH, "-y", "--wait-for-end", "--wait-delay=300"}, {{0, {touch(1), pos_x(1), syn()}}}, 255, "timeout\n"},
+};
+// A touch device that goes away ends the run, whatever the wait mode.
+const std::string gone = "touch input device is gone\n";
+const std::string half_record = "\nreceived only " + std::to_string(sizeof(input_event) / 2) + " bytes on read";
+const std::vector<unsigned char> half_record_bytes(sizeof(input_event) / 2, 0);
+const run_case endings[] = {
+    {"short_read_prints_its_count_then_gone", {"-t", TOUCH, "-x"}, {{0, {}, half_record_bytes}}, 254, half_record, gone, true},
+    {"dev_null_at_its_end_waiting_for_start", {"-t", "/dev/null", "-x", "-d", "3000"}, {}, 254, "", gone},
+    {"dev_null_at_its_end_waiting_for_end", {"-t", "/dev/null", "-x", "--wait-for-end"}, {}, 254, "", gone},
+};
+// clang-format on
+INSTANTIATE_TEST_SUITE_P(outputs, runs, testing::ValuesIn(outputs), row_name{});
+INSTANTIATE_TEST_SUITE_P(wait_modes, runs, testing::ValuesIn(wait_modes), row_name{});
+INSTANTIATE_TEST_SUITE_P(gone_device, runs, testing::ValuesIn(endings), row_name{});
 
 // The time spent in ";N", or -1 when the output has none.
 long time_spent(const std::string& out) {
@@ -109,13 +68,6 @@ TEST(timeout, ends_with_255_after_the_limit_and_prints_no_time) {
     EXPECT_EQ(r.out, "timeout\n");
     EXPECT_GE(r.ms, 500);
     EXPECT_LT(r.ms, 1500);
-}
-
-TEST(timeout, wait_for_end_without_usable_burst) {
-    const child_result r = run_zentu({"-t", TOUCH, "-y", "--wait-for-end", "--wait-delay=300"},
-                                     with_touch({{0, {touch(1), pos_x(1), syn()}}}));
-    EXPECT_EQ(r.status, 255);
-    EXPECT_EQ(r.out, "timeout\n");
 }
 
 TEST(time_spent, is_measured_when_the_tap_ends_the_wait) {
@@ -144,7 +96,7 @@ TEST(time_spent, wait_for_end_at_limit_after_usable_burst_succeeds) {
     EXPECT_LT(time_spent(r.out), 800);
 }
 
-// A touch device that goes away must end the run, not spin until the
+// A touch pipe that closes ends the run at once, not spinning until the
 // limit or for ever.
 TEST(gone_device, ends_with_254_and_one_line_on_stderr) {
     child_setup setup;
@@ -155,22 +107,6 @@ TEST(gone_device, ends_with_254_and_one_line_on_stderr) {
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "touch input device is gone\n");
     EXPECT_LT(r.ms, 2000);
-}
-
-TEST(gone_device, regular_file_at_its_end_is_gone) {
-    const child_result r = run_zentu({"-t", "/dev/null", "-x", "--wait-for-end"});
-    EXPECT_EQ(r.status, 254);
-    EXPECT_EQ(r.err, "touch input device is gone\n");
-}
-
-TEST(short_read, prints_its_count_then_the_device_is_gone) {
-    child_setup setup;
-    setup.touch_steps = {{0, {}, std::vector<unsigned char>(sizeof(input_event) / 2, 0)}};
-    setup.close_touch_after = true;
-    const child_result r = run_zentu({"-t", TOUCH, "-x"}, setup);
-    EXPECT_EQ(r.out,
-              "\nreceived only " + std::to_string(sizeof(input_event) / 2) + " bytes on read");
-    EXPECT_EQ(r.status, 254);
 }
 
 TEST(descriptor_zero, a_device_opened_as_stdin_is_used) {

@@ -61,13 +61,13 @@ TEST_P(failed_pulse, stops_at_once_and_ends_with_254) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(devices, failed_pulse,
-                         testing::Values(failing_case{"full_device", "/dev/full", -1, 0,
-                                                      "\nsent only -1 bytes on write"},
-                                         failing_case{"fifth_write_fails", "", 4 * record, 4,
-                                                      "\nsent only -1 bytes on write"},
-                                         failing_case{"fifth_write_short", "", 4 * record + 5, 4,
-                                                      "\nsent only 5 bytes on write"}),
-                         row_name{});
+// clang-format off
+const failing_case devices[] = {
+    {"full_device", "/dev/full", -1, 0, "\nsent only -1 bytes on write"},
+    {"fifth_write_fails", "", 4 * record, 4, "\nsent only -1 bytes on write"},
+    {"fifth_write_short", "", 4 * record + 5, 4, "\nsent only 5 bytes on write"},
+};
+// clang-format on
+INSTANTIATE_TEST_SUITE_P(devices, failed_pulse, testing::ValuesIn(devices), row_name{});
 
 }  // namespace

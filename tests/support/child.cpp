@@ -1,6 +1,7 @@
 #include "child.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -161,4 +162,14 @@ child_result run_program(const std::string& binary, const std::vector<std::strin
 
 child_result run_zentu(const std::vector<std::string>& args, const child_setup& setup) {
     return run_program(ZENTU_BIN, args, setup);
+}
+
+void expect_run(const run_case& c) {
+    child_setup setup = with_touch(c.touch);
+    setup.close_touch_after = c.close_touch;
+    const child_result r = run_zentu(c.args, setup);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_LT(r.ms, NO_HANG_MS);
 }

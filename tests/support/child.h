@@ -7,18 +7,19 @@
 #include <vector>
 
 #include "events.h"
+#include "table.h"
 
 // Stands for the touch pipe in an argument ("-t@touch" too); replaced by its path.
 inline const std::string TOUCH = "@touch";
 
 struct child_setup {
-    std::vector<step> touch_steps;   // played into the touch pipe
-    bool close_touch_after = false;  // the device goes away after the steps
-    bool close_stdin = false;        // start with descriptor 0 closed
-    bool close_stdout = false;       // start with descriptor 1 closed
-    bool close_stderr = false;       // start with descriptor 2 closed
-    std::string stdout_path;         // send standard output there instead of capturing it
-    long fsize_limit = -1;           // RLIMIT_FSIZE in bytes, SIGXFSZ ignored
+    std::vector<step> touch_steps{};  // played into the touch pipe
+    bool close_touch_after = false;   // the device goes away after the steps
+    bool close_stdin = false;         // start with descriptor 0 closed
+    bool close_stdout = false;        // start with descriptor 1 closed
+    bool close_stderr = false;        // start with descriptor 2 closed
+    std::string stdout_path{};        // send standard output there instead of capturing it
+    long fsize_limit = -1;            // RLIMIT_FSIZE in bytes, SIGXFSZ ignored
 };
 
 // A setup that only plays steps into the touch pipe.
@@ -37,3 +38,21 @@ child_result run_program(const std::string& binary, const std::vector<std::strin
 
 // Runs the built zentu with args.
 child_result run_zentu(const std::vector<std::string>& args, const child_setup& setup = {});
+
+// Far above every legitimate run, also under valgrind: only a hang exceeds it.
+inline constexpr double NO_HANG_MS = 5000;
+
+// One run of zentu as a table row: its arguments, what the touch pipe
+// plays, and what the run must print and end with.
+struct run_case : test_case {
+    std::vector<std::string> args;
+    std::vector<step> touch;
+    int status;
+    std::string out;
+    std::string err = "";      // all of standard error
+    bool close_touch = false;  // the device goes away after the steps
+};
+
+// Runs zentu as the row says; checks status, both outputs and that it ends
+// well before a hang would.
+void expect_run(const run_case& c);
