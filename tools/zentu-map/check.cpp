@@ -1,16 +1,14 @@
 // zentu-map check: every piece of the file as zentu reads it, and warnings
 // for what will surprise the map's author.
+#include <algorithm>
+
 #include "zentu_map.h"
 
 namespace {
 
-struct map_view {
-    const std::vector<map_line>& lines;
-    std::vector<map_entry> entries;  // in file order
-    std::vector<size_t> entry_line;  // index into lines for each entry
-    coverage grid;
-    std::vector<uint64_t> won;
-};
+// Beyond these, a report would be too long to read: the rest is counted.
+constexpr size_t SHOWN_HIDERS = 100;
+constexpr size_t SHOWN_GAPS = 100;
 
 std::string line_ref(const map_line& m) {
     std::string s = "line " + std::to_string(m.line);
@@ -18,7 +16,7 @@ std::string line_ref(const map_line& m) {
 }
 
 std::string value_problem(int32_t value) {
-    const int status = static_cast<int>(static_cast<uint32_t>(value) & 255U);
+    const uint32_t status = exit_status(value);
     std::string s;
     if (value < 0 || value > 255) {
         s = "value " + std::to_string(value) +
@@ -35,53 +33,53 @@ std::string value_problem(int32_t value) {
     return s;
 }
 
-// How many of entry e's points each earlier entry takes: the points of e's
-// cells that it wins.
-std::vector<uint64_t> taken_from(const map_view& v, size_t e) {
-    std::vector<uint64_t> taken(e, 0);
-    const coverage& g = v.grid;
-    for (size_t j = 0; j < g.rows(); ++j) {
-        for (size_t i = 0; i < g.columns(); ++i) {
-            const int w = g.winner[g.cell(i, j)];
-            if (w >= 0 && static_cast<size_t>(w) < e &&
-                entry_holds(v.entries[e], g.xs[i + 1], g.ys[j + 1])) {
-                taken[static_cast<size_t>(w)] += box_points(g.cell_box(i, j));
-            }
-        }
-    }
-    return taken;
-}
-
-void add_overlaps(const map_view& v, size_t e, std::vector<std::string>* w) {
+void add_overlaps(const std::vector<map_line>& lines, const map_view& v, size_t e,
+                  std::vector<std::string>* w) {
     const map_entry& me = v.entries[e];
     if (box_empty(me)) {
         w->push_back(std::string("empty rectangle (") + (me.x1 >= me.x2 ? "x1 >= x2" : "y1 >= y2") +
                      "): no tap is ever inside it");
         return;
     }
-    const std::vector<uint64_t> taken = taken_from(v, e);
+    const map_analysis& a = v.analysis;
+    if (e >= a.analysed) {
+        return;
+    }
+    const bool hidden = a.won[e] == 0;
     std::string hiders;
-    for (size_t i = 0; i < e; ++i) {
-        if (taken[i] == 0) {
+    size_t more = 0;
+    uint64_t more_points = 0;
+    for (size_t k = a.taken_start[e]; k < a.taken_start[e + 1]; ++k) {
+        const taking& t = a.taken[k];
+        if (k - a.taken_start[e] >= SHOWN_HIDERS) {
+            ++more;
+            more_points += t.points;
             continue;
         }
-        const std::string other = line_ref(v.lines[v.entry_line[i]]);
+        const std::string other = line_ref(lines[v.entry_line[t.earlier]]);
         hiders += (hiders.empty() ? "" : ", ") + other;
-        if (v.won[e] > 0) {
+        if (!hidden) {
             w->push_back("partly overlaps " + other + " on " +
-                         describe_box(box_intersection(v.entries[i], me)) + ", where " + other +
-                         " comes first and takes " + std::to_string(taken[i]) + " of " +
+                         describe_box(box_intersection(v.entries[t.earlier], me)) + ", where " +
+                         other + " comes first and takes " + std::to_string(t.points) + " of " +
                          std::to_string(box_points(me)) + " points");
         }
     }
-    if (v.won[e] == 0) {
-        w->push_back("wholly hidden by earlier entries (" + hiders + "): no tap reaches it");
+    if (hidden) {
+        const std::string rest =
+            more == 0 ? "" : " and " + std::to_string(more) + " more";
+        w->push_back("wholly hidden by earlier entries (" + hiders + rest + "): no tap reaches it");
+    } else if (more > 0) {
+        w->push_back("partly overlaps " + std::to_string(more) + " more earlier entries, which take " +
+                     std::to_string(more_points) + " of " + std::to_string(box_points(me)) +
+                     " points");
     }
 }
 
-std::vector<std::string> entry_warnings(const map_view& v, size_t e) {
+std::vector<std::string> entry_warnings(const std::vector<map_line>& lines, const map_view& v,
+                                        size_t e) {
     std::vector<std::string> w;
-    add_overlaps(v, e, &w);
+    add_overlaps(lines, v, e, &w);
     const map_entry& me = v.entries[e];
     if (std::string p = value_problem(me.value); !p.empty()) {
         w.push_back(p);
@@ -91,7 +89,7 @@ std::vector<std::string> entry_warnings(const map_view& v, size_t e) {
                     (me.character == '\n' ? "newline" : "carriage return") +
                     " at the line's end: a space before it made it the sixth field");
     }
-    for (const std::string& hint : join_hints(piece_text(v.lines[v.entry_line[e]]), 5)) {
+    for (const std::string& hint : join_hints(piece_text(lines[v.entry_line[e]]), 5)) {
         w.push_back(hint + ", so the numbers after it are shifted");
     }
     return w;
@@ -117,20 +115,7 @@ std::vector<std::string> piece_warnings(const map_line& m) {
 std::string describe_entry(const map_entry& e) {
     return "entry " + describe_box(e) + ": character " + describe_character(e.character) +
            ", value " + std::to_string(e.value) + ", exit status " +
-           std::to_string(static_cast<uint32_t>(e.value) & 255U);
-}
-
-map_view make_view(const std::vector<map_line>& lines, const map_entry* screen) {
-    map_view v{lines, {}, {}, {}, {}};
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].result == MAPLINE_ENTRY) {
-            v.entries.push_back(lines[i].entry);
-            v.entry_line.push_back(i);
-        }
-    }
-    v.grid = compute_coverage(v.entries, screen);
-    v.won = won_points(v.grid, v.entries.size());
-    return v;
+           std::to_string(exit_status(e.value));
 }
 
 int write_warnings(std::ostream& out, const std::string& prefix,
@@ -147,22 +132,40 @@ bool touches_low_edge(const map_entry& b, const touch_area& a) {
 
 int write_screen(std::ostream& out, const std::string& name, const map_view& v,
                  const touch_area& s) {
-    const map_entry box = area_box(s);
+    const map_entry& box = v.frame;
     const std::string prefix = name + ": ";
     const char* what = s.is_screen ? "screen" : "area";
     out << prefix << describe_area(s) << ": the points " << s.x_min << " <= x <= " << s.x_max
         << ", " << s.y_min << " <= y <= " << s.y_max << " (as a map rectangle, "
         << describe_box(box) << ")\n";
-    const std::vector<map_entry> gaps = uncovered_boxes(v.grid, box);
-    if (gaps.empty()) {
+    const map_analysis& a = v.analysis;
+    if (!a.coverage) {
+        out << prefix << "warning: the entries cross one another in too many places to list the "
+            << "parts of the " << what << " that no entry holds\n";
+        return 1;
+    }
+    if (a.gaps.empty()) {
         out << prefix << "every point of the " << what << " is in an entry\n";
     }
     bool edge = false;
-    for (const map_entry& g : gaps) {
-        out << prefix << "warning: no entry holds " << describe_box(g) << " (" << box_points(g)
-            << (box_points(g) == 1 ? " point" : " points")
-            << "): a tap there gives exit status 255\n";
+    uint64_t more_points = 0;
+    for (size_t k = 0; k < a.gaps.size(); ++k) {
+        const map_entry& g = a.gaps[k];
+        const uint64_t points = box_points(g);
         edge = edge || touches_low_edge(g, s);
+        if (k >= SHOWN_GAPS) {
+            more_points += points;
+            continue;
+        }
+        out << prefix << "warning: no entry holds " << describe_box(g) << " (" << points
+            << (points == 1 ? " point" : " points") << "): a tap there gives exit status 255\n";
+    }
+    int warnings = static_cast<int>(std::min(a.gaps.size(), SHOWN_GAPS));
+    if (a.gaps.size() > SHOWN_GAPS) {
+        out << prefix << "warning: no entry holds " << a.gaps.size() - SHOWN_GAPS << " more parts of the "
+            << what << " (" << more_points
+            << " points), not listed above: a tap there gives exit status 255\n";
+        ++warnings;
     }
     if (edge) {
         out << prefix
@@ -173,7 +176,7 @@ int write_screen(std::ostream& out, const std::string& name, const map_view& v,
                     : "x1 of " + std::to_string(box.x1) + " or y1 of " + std::to_string(box.y1))
             << "\n";
     }
-    return static_cast<int>(gaps.size());
+    return warnings;
 }
 
 }  // namespace
@@ -181,7 +184,7 @@ int write_screen(std::ostream& out, const std::string& name, const map_view& v,
 int write_check(std::ostream& out, const std::string& name, const std::vector<map_line>& lines,
                 const touch_area* screen) {
     const map_entry box = screen != nullptr ? area_box(*screen) : map_entry{};
-    const map_view v = make_view(lines, screen != nullptr ? &box : nullptr);
+    const map_view v = make_view(lines, screen != nullptr ? &box : nullptr, false);
     int warnings = 0;
     size_t e = 0;
     for (const map_line& m : lines) {
@@ -189,13 +192,24 @@ int write_check(std::ostream& out, const std::string& name, const std::vector<ma
         prefix += (m.pieces > 1 ? ", piece " + std::to_string(m.piece) : std::string()) + ": ";
         if (m.result == MAPLINE_ENTRY) {
             out << prefix << describe_entry(m.entry) << '\n';
-            warnings += write_warnings(out, prefix, entry_warnings(v, e++));
+            warnings += write_warnings(out, prefix, entry_warnings(lines, v, e++));
         } else if (skip_is_intended(m) || m.piece > 1) {
             out << prefix << "skipped: " << skip_reason(m) << '\n';
         } else {
             warnings += write_warnings(out, prefix, {"skipped: " + skip_reason(m)});
         }
         warnings += write_warnings(out, prefix, piece_warnings(m));
+    }
+    const size_t analysed = v.analysis.analysed;
+    if (analysed < v.entries.size()) {
+        warnings += write_warnings(
+            out, name + ": ",
+            {"the entries cross one another in too many places to follow: overlaps are reported " +
+             (analysed == 0 ? std::string("for no entry")
+                            : "up to " + line_ref(lines[v.entry_line[analysed - 1]]) + " only")});
+    }
+    if (v.entries.empty()) {
+        warnings += write_warnings(out, name + ": ", {"no entries: zentu answers every tap with 255"});
     }
     if (screen != nullptr) {
         warnings += write_screen(out, name, v, *screen);

@@ -54,24 +54,6 @@ struct canvas {
     }
 };
 
-map_entry bounding_box(const std::vector<map_entry>& entries) {
-    map_entry f{};
-    bool first = true;
-    for (const map_entry& e : entries) {
-        if (box_empty(e)) {
-            continue;
-        }
-        f = first ? e : map_entry{std::min(f.x1, e.x1),
-                                  std::min(f.y1, e.y1),
-                                  std::max(f.x2, e.x2),
-                                  std::max(f.y2, e.y2),
-                                  0,
-                                  0};
-        first = false;
-    }
-    return first ? map_entry{0, 0, 1, 1, 0, 0} : f;
-}
-
 canvas make_canvas(const map_entry& frame) {
     canvas c;
     c.frame = frame;
@@ -85,12 +67,10 @@ canvas make_canvas(const map_entry& frame) {
 
 struct picture {
     const std::vector<map_line>& lines;
-    std::vector<map_entry> entries;
-    std::vector<int> line_of;  // line number of each entry
-    coverage grid;
-    std::vector<uint64_t> won;
+    map_view v;
     canvas view;
-    const map_entry* screen = nullptr;
+    bool screen = false;
+    [[nodiscard]] int line_of(size_t e) const { return lines[v.entry_line[e]].line; }
 };
 
 std::string label_character(unsigned char c) {
@@ -98,9 +78,8 @@ std::string label_character(unsigned char c) {
 }
 
 std::string label_value(int32_t value) {
-    const uint32_t status = static_cast<uint32_t>(value) & 255U;
     std::string s = "value " + std::to_string(value);
-    return value >= 0 && value <= 255 ? s : s + " (status " + std::to_string(status) + ")";
+    return value >= 0 && value <= 255 ? s : s + " (status " + std::to_string(exit_status(value)) + ")";
 }
 
 void write_head(std::ostream& out, const picture& p, const std::string& name, int legend) {
@@ -118,7 +97,7 @@ void write_head(std::ostream& out, const picture& p, const std::string& name, in
            "<path d=\"M0 0L8 8M8 0L0 8\" stroke=\"#d00000\" stroke-width=\"1.5\"/></pattern>\n"
         << "</defs>\n"
         << "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
-    const char* kind = p.screen != nullptr ? "screen" : "area";
+    const char* kind = p.screen ? "screen" : "area";
     out << "<rect class=\"" << kind << "\" " << p.view.rect(p.view.frame)
         << " fill=\"#f4f4f4\" stroke=\"#222\" stroke-width=\"2\"/>\n";
 }
@@ -126,15 +105,15 @@ void write_head(std::ostream& out, const picture& p, const std::string& name, in
 // Last entry first, so that each entry lies under every earlier one: what
 // shows is what a tap there reaches.
 void write_entries(std::ostream& out, const picture& p) {
-    for (size_t e = p.entries.size(); e-- > 0;) {
-        const map_entry& b = p.entries[e];
+    for (size_t e = p.v.entries.size(); e-- > 0;) {
+        const map_entry& b = p.v.entries[e];
         if (box_empty(b)) {
             continue;
         }
-        out << "<rect class=\"entry\" data-line=\"" << p.line_of[e] << "\" data-x1=\"" << b.x1
+        out << "<rect class=\"entry\" data-line=\"" << p.line_of(e) << "\" data-x1=\"" << b.x1
             << "\" data-y1=\"" << b.y1 << "\" data-x2=\"" << b.x2 << "\" data-y2=\"" << b.y2
             << "\" " << p.view.rect(b) << " fill=\"" << COLOURS[e % std::size(COLOURS)]
-            << "\" stroke=\"#222\" stroke-width=\"1.5\"><title>line " << p.line_of[e] << ": "
+            << "\" stroke=\"#222\" stroke-width=\"1.5\"><title>line " << p.line_of(e) << ": "
             << xml_text(describe_box(b)) << ", character "
             << xml_text(describe_character(b.character)) << ", " << label_value(b.value)
             << "</title></rect>\n";
@@ -142,19 +121,10 @@ void write_entries(std::ostream& out, const picture& p) {
 }
 
 void write_cells(std::ostream& out, const picture& p) {
-    const coverage& g = p.grid;
-    for (size_t j = 0; j < g.rows(); ++j) {
-        for (size_t i = 0; i < g.columns(); ++i) {
-            if (g.holders[g.cell(i, j)] > 1) {
-                out << "<rect class=\"overlap\" " << p.view.rect(g.cell_box(i, j))
-                    << " fill=\"url(#overlap)\"/>\n";
-            }
-        }
+    for (const map_entry& b : p.v.analysis.overlaps) {
+        out << "<rect class=\"overlap\" " << p.view.rect(b) << " fill=\"url(#overlap)\"/>\n";
     }
-    if (p.screen == nullptr) {
-        return;
-    }
-    for (const map_entry& b : uncovered_boxes(g, *p.screen)) {
+    for (const map_entry& b : p.v.analysis.gaps) {
         out << "<rect class=\"uncovered\" data-x1=\"" << b.x1 << "\" data-y1=\"" << b.y1
             << "\" data-x2=\"" << b.x2 << "\" data-y2=\"" << b.y2 << "\" " << p.view.rect(b)
             << " fill=\"url(#uncovered)\" stroke=\"#d00000\" stroke-width=\"2\"><title>no entry: "
@@ -163,27 +133,10 @@ void write_cells(std::ostream& out, const picture& p) {
 }
 
 // Where an entry's label goes: its whole rectangle when it wins all of it,
-// otherwise the largest cell it wins.
+// otherwise the largest rectangle it wins.
 map_entry label_box(const picture& p, size_t e) {
-    const map_entry& b = p.entries[e];
-    if (p.won[e] == box_points(b)) {
-        return b;
-    }
-    map_entry best = b;
-    double best_area = -1;
-    const coverage& g = p.grid;
-    for (size_t j = 0; j < g.rows(); ++j) {
-        for (size_t i = 0; i < g.columns(); ++i) {
-            const map_entry c = g.cell_box(i, j);
-            const double area =
-                (p.view.px(c.x2) - p.view.px(c.x1)) * (p.view.py(c.y2) - p.view.py(c.y1));
-            if (g.winner[g.cell(i, j)] == static_cast<int>(e) && area > best_area) {
-                best = c;
-                best_area = area;
-            }
-        }
-    }
-    return best;
+    const map_entry& b = p.v.entries[e];
+    return p.v.analysis.won[e] == box_points(b) ? b : p.v.analysis.label[e];
 }
 
 void write_label(std::ostream& out, const picture& p, size_t e) {
@@ -194,36 +147,50 @@ void write_label(std::ostream& out, const picture& p, size_t e) {
     const double small = std::clamp(big * 0.4, 7.0, 14.0);
     const double cx = p.view.px(b.x1) + w / 2;
     const double cy = p.view.py(b.y1) + h / 2;
-    out << "<text class=\"label\" data-line=\"" << p.line_of[e] << "\" x=\"" << num(cx) << "\" y=\""
+    out << "<text class=\"label\" data-line=\"" << p.line_of(e) << "\" x=\"" << num(cx) << "\" y=\""
         << num(cy) << "\" text-anchor=\"middle\" font-size=\"" << num(big) << "\">"
-        << xml_text(label_character(p.entries[e].character)) << "</text>\n"
+        << xml_text(label_character(p.v.entries[e].character)) << "</text>\n"
         << "<text class=\"value\" x=\"" << num(cx) << "\" y=\"" << num(cy + small * 1.4)
         << "\" text-anchor=\"middle\" font-size=\"" << num(small) << "\">"
-        << label_value(p.entries[e].value) << "</text>\n";
+        << label_value(p.v.entries[e].value) << "</text>\n";
 }
 
 void write_hidden(std::ostream& out, const picture& p, size_t e) {
-    out << "<rect class=\"hidden\" data-line=\"" << p.line_of[e] << "\" "
-        << p.view.rect(p.entries[e])
+    out << "<rect class=\"hidden\" data-line=\"" << p.line_of(e) << "\" "
+        << p.view.rect(p.v.entries[e])
         << " fill=\"none\" stroke=\"#222\" stroke-width=\"1.5\" stroke-dasharray=\"6 4\"/>\n";
 }
 
+// Whether no tap reaches the entry, as far as the analysis went.
+bool unreached(const picture& p, size_t e) {
+    return e < p.v.analysis.analysed && p.v.analysis.won[e] == 0;
+}
+
+// Beyond this many, a legend line names no more entries but counts them.
+constexpr size_t LISTED = 100;
+
 std::string entry_list(const picture& p, bool hidden) {
     std::string s;
-    for (size_t e = 0; e < p.entries.size(); ++e) {
-        if (box_empty(p.entries[e]) != hidden && p.won[e] == 0) {
-            s += (s.empty() ? "" : ", ") + std::string("line ") + std::to_string(p.line_of[e]) +
-                 " (" + label_character(p.entries[e].character) + ")";
+    size_t listed = 0;
+    for (size_t e = 0; e < p.v.entries.size(); ++e) {
+        const bool empty = box_empty(p.v.entries[e]);
+        if (hidden ? empty || !unreached(p, e) : !empty) {
+            continue;
+        }
+        if (listed++ < LISTED) {
+            s += (s.empty() ? "" : ", ") + std::string("line ") + std::to_string(p.line_of(e)) +
+                 " (" + label_character(p.v.entries[e].character) + ")";
         }
     }
-    return s;
+    return listed > LISTED ? s + " and " + std::to_string(listed - LISTED) + " more" : s;
 }
 
 std::vector<std::string> legend(const picture& p) {
+    const map_analysis& a = p.v.analysis;
+    const size_t n = p.v.entries.size();
     std::vector<std::string> l;
-    l.push_back(std::to_string(p.entries.size()) + (p.entries.size() == 1 ? " entry" : " entries"));
-    if (std::find_if(p.grid.holders.begin(), p.grid.holders.end(), [](int h) { return h > 1; }) !=
-        p.grid.holders.end()) {
+    l.push_back(std::to_string(n) + (n == 1 ? " entry" : " entries"));
+    if (!a.overlaps.empty()) {
         l.push_back("hatched: held by more than one entry; the first in the file wins there");
     }
     if (const std::string hidden = entry_list(p, true); !hidden.empty()) {
@@ -232,9 +199,16 @@ std::vector<std::string> legend(const picture& p) {
     if (const std::string empty = entry_list(p, false); !empty.empty()) {
         l.push_back("empty rectangles, not drawn: " + empty);
     }
-    if (p.screen != nullptr && !uncovered_boxes(p.grid, *p.screen).empty()) {
+    if (a.analysed < n) {
+        l.push_back("the entries cross one another in too many places to follow: overlaps are "
+                    "shown for the first " +
+                    std::to_string(a.analysed) + " entries only");
+    }
+    if (p.screen && !a.coverage) {
+        l.push_back("the parts of the screen that no entry holds are too many to find");
+    } else if (p.screen && !a.gaps.empty()) {
         l.push_back("red: held by no entry; a tap there gives exit status 255");
-    } else if (p.screen != nullptr) {
+    } else if (p.screen) {
         l.push_back("every point of the screen is in an entry");
     }
     return l;
@@ -244,30 +218,17 @@ std::vector<std::string> legend(const picture& p) {
 std::vector<std::string> wrap(const std::vector<std::string>& notes, double width) {
     const auto limit = static_cast<size_t>((width - 2 * MARGIN) / 6.8);
     std::vector<std::string> lines;
-    for (std::string note : notes) {
-        while (note.size() > limit) {
-            size_t cut = note.rfind(' ', limit);
-            cut = cut == std::string::npos || cut == 0 ? limit : cut;
-            lines.push_back(note.substr(0, cut));
-            note = note.substr(cut + (note[cut] == ' ' ? 1 : 0));
+    for (const std::string& note : notes) {
+        size_t from = 0;
+        while (note.size() - from > limit) {
+            size_t cut = note.rfind(' ', from + limit);
+            cut = cut == std::string::npos || cut <= from ? from + limit : cut;
+            lines.push_back(note.substr(from, cut - from));
+            from = cut + (note[cut] == ' ' ? 1 : 0);
         }
-        lines.push_back(note);
+        lines.push_back(note.substr(from));
     }
     return lines;
-}
-
-picture make_picture(const std::vector<map_line>& lines, const map_entry* screen) {
-    picture p{lines, {}, {}, {}, {}, {}, screen};
-    for (const map_line& m : lines) {
-        if (m.result == MAPLINE_ENTRY) {
-            p.entries.push_back(m.entry);
-            p.line_of.push_back(m.line);
-        }
-    }
-    p.grid = compute_coverage(p.entries, screen);
-    p.won = won_points(p.grid, p.entries.size());
-    p.view = make_canvas(screen != nullptr ? *screen : bounding_box(p.entries));
-    return p;
 }
 
 }  // namespace
@@ -275,15 +236,16 @@ picture make_picture(const std::vector<map_line>& lines, const map_entry* screen
 void write_svg(std::ostream& out, const std::string& name, const std::vector<map_line>& lines,
                const touch_area* screen) {
     const map_entry box = screen != nullptr ? area_box(*screen) : map_entry{};
-    const picture p = make_picture(lines, screen != nullptr ? &box : nullptr);
+    picture p{lines, make_view(lines, screen != nullptr ? &box : nullptr, true), {}, screen != nullptr};
+    p.view = make_canvas(p.v.frame);
     const std::vector<std::string> notes = wrap(legend(p), p.view.width());
     write_head(out, p, name, static_cast<int>(notes.size()));
     write_entries(out, p);
     write_cells(out, p);
-    for (size_t e = 0; e < p.entries.size(); ++e) {
-        if (p.won[e] > 0) {
+    for (size_t e = 0; e < p.v.entries.size(); ++e) {
+        if (e >= p.v.analysis.analysed || p.v.analysis.won[e] > 0) {
             write_label(out, p, e);
-        } else if (!box_empty(p.entries[e])) {
+        } else if (!box_empty(p.v.entries[e])) {
             write_hidden(out, p, e);
         }
     }

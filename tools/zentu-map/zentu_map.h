@@ -82,29 +82,55 @@ enum area_option : int { AREA_NONE, AREA_TAKEN, AREA_BAD };
 // The byte shown as C would write it in a string literal.
 [[nodiscard]] std::string quote_bytes(const std::string& bytes);
 
-// --- Coverage, computed exactly on a grid made of every entry's edges. ---
+// The exit status a caller sees for an entry's value: its low 8 bits.
+[[nodiscard]] uint32_t exit_status(int32_t value);
 
-// Cell (i, j) holds the points xs[i] < x <= xs[i+1], ys[j] < y <= ys[j+1].
-struct coverage {
-    std::vector<int32_t> xs;
-    std::vector<int32_t> ys;
-    std::vector<int> winner;   // per cell: index of the first entry holding it, or -1
-    std::vector<int> holders;  // per cell: how many entries hold it
-    [[nodiscard]] size_t columns() const { return xs.size() - 1; }
-    [[nodiscard]] size_t rows() const { return ys.size() - 1; }
-    [[nodiscard]] size_t cell(size_t i, size_t j) const { return j * columns() + i; }
-    [[nodiscard]] map_entry cell_box(size_t i, size_t j) const;
+// --- What the entries do to one another. ---
+
+// Points of an entry that an earlier entry takes: points that the earlier
+// one holds and no entry before it does.
+struct taking {
+    uint32_t entry;
+    uint32_t earlier;
+    uint64_t points;
 };
 
-// entries in file order; screen may be null.
-[[nodiscard]] coverage compute_coverage(const std::vector<map_entry>& entries,
-                                        const map_entry* screen);
+struct analysis_limits {
+    size_t budget = 0;      // rectangles in the answer, and steps to find them
+    bool overlaps = false;  // collect the rectangles that several entries hold
+};
 
-// Points of each entry that it wins (no earlier entry holds them).
-[[nodiscard]] std::vector<uint64_t> won_points(const coverage& c, size_t entry_count);
+// Enough for any map whose entries do not cross one another thousands of times.
+[[nodiscard]] analysis_limits default_limits(size_t entries, bool overlaps);
 
-// The screen's points that no entry holds, merged into few rectangles.
-[[nodiscard]] std::vector<map_entry> uncovered_boxes(const coverage& c, const map_entry& screen);
+struct map_analysis {
+    size_t analysed = 0;     // entries from the first on that the answer covers
+    bool coverage = false;   // gaps were found
+    std::vector<uint64_t> won;        // per entry: points no earlier entry holds
+    std::vector<map_entry> label;     // per entry: its largest such rectangle in the frame
+    std::vector<taking> taken;        // by entry, then earlier entry
+    std::vector<size_t> taken_start;  // per entry and one past: where its takings begin
+    std::vector<map_entry> gaps;      // the screen's points no entry holds, by y1, then x1
+    std::vector<map_entry> overlaps;  // points more than one entry holds
+};
+
+// entries in file order; screen may be null. When the answer outgrows the
+// budget, coverage is left out, and then entries from the end.
+[[nodiscard]] map_analysis analyse_entries(const std::vector<map_entry>& entries,
+                                           const map_entry* screen, const map_entry& frame,
+                                           const analysis_limits& limits);
+
+// The map as both commands see it.
+struct map_view {
+    std::vector<map_entry> entries;  // in file order
+    std::vector<size_t> entry_line;  // index into the lines for each entry
+    map_entry frame{};               // the screen, or the area the entries span
+    map_analysis analysis;
+};
+
+// screen may be null; overlaps as in analysis_limits.
+[[nodiscard]] map_view make_view(const std::vector<map_line>& lines, const map_entry* screen,
+                                 bool overlaps);
 
 // --- The two commands. ---
 
