@@ -7,14 +7,10 @@ if(NOT ZENTU_XMLLINT)
   set(ZENTU_XMLLINT "")
 endif()
 
-# The tool is started through the emulator too when cross-building.
-list(JOIN CMAKE_CROSSCOMPILING_EMULATOR " " ZENTU_MAP_EMULATOR)
-
 add_executable(zentu_map_tests zentu_map_test.cpp zentu_map_grid_test.cpp)
 target_link_libraries(zentu_map_tests PRIVATE zentu_map_core zentu_test_support GTest::gtest_main)
 target_compile_definitions(zentu_map_tests PRIVATE
-  ZENTU_MAP_BIN="${ZENTU_MAP_EMULATOR} $<TARGET_FILE:zentu-map>"
-  ZENTU_MAP_EXAMPLES="${PROJECT_SOURCE_DIR}/examples"
+  ZENTU_MAP="$<TARGET_FILE:zentu-map>"
   ZENTU_MAP_DOCS="${PROJECT_SOURCE_DIR}/docs"
   ZENTU_XMLLINT="${ZENTU_XMLLINT}")
 add_dependencies(zentu_map_tests zentu-map)

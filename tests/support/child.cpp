@@ -67,6 +67,10 @@ void move_fd(int from, int to) {
     move_fd(touch_fd, CHILD_TOUCH_FD);
     move_fd(out_fd, STDOUT_FILENO);
     move_fd(err_fd, STDERR_FILENO);
+    if (!setup.stdin_path.empty()) {
+        const int in = open(setup.stdin_path.c_str(), O_RDONLY);
+        move_fd(in, STDIN_FILENO);
+    }
     if (setup.close_stdin) {
         close(STDIN_FILENO);
     }

@@ -15,6 +15,7 @@ inline const std::string TOUCH = "@touch";
 struct child_setup {
     std::vector<step> touch_steps{};  // played into the touch pipe
     bool close_touch_after = false;   // the device goes away after the steps
+    std::string stdin_path{};         // standard input from there (else the test's own)
     bool close_stdin = false;         // start with descriptor 0 closed
     bool close_stdout = false;        // start with descriptor 1 closed
     bool close_stderr = false;        // start with descriptor 2 closed

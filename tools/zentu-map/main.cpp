@@ -5,8 +5,10 @@
 //   zentu-map grid --area X1..X2xY1..Y2 --cols C --rows R --keys KEYS > keypad.map
 //
 // check exits 0 when there is nothing to warn about, 1 when there are
-// warnings, 2 when the map cannot be read; svg and grid exit 0 or 2.
+// warnings; every command exits 2 when the map cannot be read or the command
+// line is wrong, and 3 when its output cannot be written.
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <iostream>
 
@@ -14,7 +16,9 @@
 
 namespace {
 
-constexpr int EXIT_UNREADABLE = 2;
+constexpr int EXIT_WARNINGS = 1;
+constexpr int EXIT_UNREADABLE = 2;  // also a wrong command line
+constexpr int EXIT_UNWRITABLE = 3;
 
 struct arguments {
     std::string command;
@@ -27,8 +31,40 @@ int usage(std::ostream& out = std::cerr) {
     out << "usage: zentu-map check MAP [--screen WIDTHxHEIGHT | --area X1..X2xY1..Y2]\n"
            "       zentu-map svg MAP [--screen WIDTHxHEIGHT | --area X1..X2xY1..Y2] > keypad.svg\n"
            "       zentu-map grid --area X1..X2xY1..Y2 --cols C --rows R --keys KEYS > "
-           "keypad.map\n";
+           "keypad.map\n"
+           "       zentu-map -h | --help\n";
     return EXIT_UNREADABLE;
+}
+
+void help() {
+    usage(std::cout);
+    std::cout << "\n"
+                 "check reports every line of a map as zentu reads it, with warnings;\n"
+                 "svg draws the map; grid writes a map of equal keys. MAP - is standard input.\n"
+                 "Exit status: 0 fine, 1 warnings (check), 2 map unreadable or command line\n"
+                 "wrong, 3 output not written. See zentu-map(1).\n";
+}
+
+bool asks_for_help(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (strcmp(argv[i], "-h") == 0 || strcmp(argv[i], "--help") == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Flushes standard output; a failure is the caller's to hear of. errno
+// still tells why the first write that failed did.
+int finish(int status) {
+    std::cout.flush();
+    if (std::cout) {
+        return status;
+    }
+    const int error = errno;
+    std::cerr << "zentu-map: cannot write the output: "
+              << (error != 0 ? strerror(error) : "write error") << '\n';
+    return EXIT_UNWRITABLE;
 }
 
 int complain(const std::string& complaint) {
@@ -82,18 +118,19 @@ bool load(const char* path, std::vector<map_line>* lines) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    arguments a;
-    if (argc == 2 && (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0)) {
-        usage(std::cout);
-        return 0;
+    // A reader that has gone is an output failure like any other: say so.
+    signal(SIGPIPE, SIG_IGN);
+    if (asks_for_help(argc, argv)) {
+        help();
+        return finish(0);
     }
     if (argc >= 2 && strcmp(argv[1], "grid") == 0) {
         if (grid_command(argc - 2, argv + 2, std::cout, std::cerr) < 0) {
             return usage();
         }
-        std::cout.flush();
-        return std::cout ? 0 : EXIT_UNREADABLE;
+        return finish(0);
     }
+    arguments a;
     if (const std::string complaint = parse_arguments(argc, argv, &a); !complaint.empty()) {
         return complain(complaint);
     }
@@ -102,12 +139,9 @@ int main(int argc, char** argv) {
         return EXIT_UNREADABLE;
     }
     const touch_area* screen = a.has_screen ? &a.screen : nullptr;
-    int status = 0;
-    if (a.command == "check") {
-        status = write_check(std::cout, a.map, lines, screen) > 0 ? 1 : 0;
-    } else {
+    if (a.command == "svg") {
         write_svg(std::cout, a.map, lines, screen);
+        return finish(0);
     }
-    std::cout.flush();
-    return std::cout ? status : EXIT_UNREADABLE;
+    return finish(write_check(std::cout, a.map, lines, screen) > 0 ? EXIT_WARNINGS : 0);
 }
