@@ -3,28 +3,11 @@
 #include <cstdint>
 
 #include <linux/input.h>
-#include <sys/ioctl.h>
 
+#include "query.h"
 #include "touch.h"
 
 namespace {
-
-// The C libraries disagree on ioctl's request type (unsigned long in one,
-// int in another), and the EVIOC* numbers overflow an int. Taking the type
-// from the library's own declaration converts them without a warning on
-// either.
-template <typename F>
-struct request_param;
-template <typename R, typename A, typename B, bool N>
-struct request_param<R(A, B, ...) noexcept(N)> {
-    using type = B;
-};
-using ioctl_request = request_param<decltype(ioctl)>::type;
-
-template <typename T>
-bool query(int fd, unsigned long request, T* out) {
-    return ioctl(fd, static_cast<ioctl_request>(request), out) >= 0;
-}
 
 // The layout EVIOCGMTSLOTS fills: an axis code, then one value per slot.
 struct slot_values {

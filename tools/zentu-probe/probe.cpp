@@ -7,28 +7,13 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include "probe.h"
+#include "touch/query.h"
 #include "touch/touch.h"
 
 namespace {
-
-// The C libraries disagree on ioctl's request type (unsigned long in one,
-// int in another), and the EVIOC* numbers overflow an int. Taking the type
-// from the library's own declaration converts them without a warning.
-template <typename F>
-struct request_param;
-template <typename R, typename A, typename B, bool N>
-struct request_param<R(A, B, ...) noexcept(N)> {
-    using type = B;
-};
-using ioctl_request = request_param<decltype(ioctl)>::type;
-
-bool query(int fd, unsigned long request, void* out) {
-    return ioctl(fd, static_cast<ioctl_request>(request), out) >= 0;
-}
 
 bool has(const unsigned char* bits, int code) {
     return (bits[code / 8] & (1u << (code % 8))) != 0;
