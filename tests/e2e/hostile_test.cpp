@@ -158,7 +158,7 @@ TEST(closed_streams, stdout_closed_output_fails_and_stays_out_of_the_vibration_d
     expect_pulse(vibra.read());
 }
 
-TEST(closed_streams, stderr_closed_complaints_stay_out_of_the_vibration_device) {
+TEST(closed_stderr, complaints_stay_out_of_the_vibration_device) {
     const temp_path vibra;
     const child_result r =
         run_closed(vibra.path(), {.close_stderr = true}, "/nonexistent/zentu-hostile");
@@ -175,7 +175,7 @@ TEST(closed_streams, stdin_closed_map_on_descriptor_zero_is_used) {
     EXPECT_EQ(r.out, "k");
 }
 
-TEST(closed_streams, all_three_closed_still_pulses_once_and_fails) {
+TEST(closed_stderr, with_stdin_and_stdout_closed_too_still_pulses_once_and_fails) {
     const temp_path vibra;
     const child_result r =
         run_closed(vibra.path(), {.close_stdin = true, .close_stdout = true, .close_stderr = true});
