@@ -87,6 +87,11 @@ const touch_state one_down = slotted_state(0, {{10, 20, 1, 0}, {30, 40, -1, 0}})
 // Both slots hold contacts; slot 1 is current.
 const touch_state two_down = slotted_state(1, {{10, 20, 1, 0}, {30, 40, 2, 0}});
 const touch_state none_down = slotted_state(0, {{10, 20, -1, 0}, {30, 40, -1, 0}});
+// Both hold contacts; slot 0 is current and was spoken of last.
+const touch_state first_spoken_last = slotted_state(0, {{10, 20, 1, 2}, {30, 40, 2, 1}});
+// The same, with the order's counter about to wrap.
+const touch_state about_to_wrap =
+    slotted_state(1, {{10, 20, 1, UINT32_MAX - 1}, {30, 40, 2, UINT32_MAX}});
 
 // clang-format off
 const kind_case kind_rows[] = {
@@ -98,6 +103,8 @@ const kind_case kind_rows[] = {
     {"slot_two_fingers_in_one_frame", none_down, {tracking(1), pos_x(1), pos_y(2), mt_slot(1), tracking(2), pos_x(3), pos_y(4), touch(1), syn()}, TOUCH_START, true, 3, 4},
     {"slot_first_lifts_alone", two_down, {mt_slot(0), tracking(-1), syn()}, TOUCH_UNCHANGED, true, 30, 40},
     {"slot_moves_second_then_releases_first", two_down, {pos_x(35), mt_slot(0), tracking(-1), syn()}, TOUCH_UNCHANGED, true, 35, 40},
+    {"slot_lift_alone_keeps_the_contact_still_down", first_spoken_last, {tracking(-1), syn()}, TOUCH_UNCHANGED, true, 30, 40},
+    {"slot_order_survives_the_counter_wrap", about_to_wrap, {mt_slot(0), pos_x(11), syn()}, TOUCH_UNCHANGED, true, 11, 20},
     {"slot_last_lift_stores_nothing", one_down, {tracking(-1), touch(0), syn()}, TOUCH_END, false},
     {"slot_out_of_range_selects_none", one_down, {mt_slot(7), tracking(9), pos_x(99), mt_slot(-1), pos_y(99), syn()}, TOUCH_UNCHANGED, true, 10, 20},
     {"slot_ignores_single_axes", one_down, {abs_x(5), abs_y(6), syn()}, TOUCH_UNCHANGED, true, 10, 20},

@@ -152,51 +152,16 @@ const events two_fingers = {tracking(1), pos_x(10), pos_y(20), mt_slot(1), track
                             pos_x(30),   pos_y(40), touch(1),  syn()};
 const events last_lift = {tracking(-1), touch(0), syn()};
 
+// clang-format off
 const seeded_case seeded_rows[] = {
-    {{"single_repeat_tap"},
-     single_state(100, 200),
-     mode_start,
-     read_last,
-     {{0, {touch(1), syn()}}},
-     100,
-     200},
-    {{"single_drag_read_last"},
-     single_state(100, 200),
-     mode_end,
-     read_last,
-     {{0, {touch(1), abs_x(1), abs_y(2), syn()}}, {20, {abs_x(3), syn()}}, {20, {touch(0), syn()}}},
-     3,
-     2},
-    {{"slot_down_elsewhere_with_one_axis"},
-     lifted,
-     mode_start,
-     read_last,
-     {{0, {mt_slot(1), tracking(5), pos_y(70), touch(1), syn()}}},
-     30,
-     70},
-    {{"slot_first_lifts_in_its_own_frame"},
-     lifted,
-     mode_end,
-     read_last,
-     {{0, two_fingers}, {20, {mt_slot(0), tracking(-1), syn()}}, {20, last_lift}},
-     30,
-     40},
-    {{"slot_moves_second_then_releases_first"},
-     lifted,
-     mode_end,
-     read_last,
-     {{0, two_fingers}, {20, {pos_y(44), mt_slot(0), tracking(-1), syn()}}, {20, last_lift}},
-     30,
-     44},
-    {{"slot_read_first_takes_the_landing_frame"},
-     lifted,
-     mode_end,
-     read_first,
-     {{0, two_fingers}, {20, {pos_x(31), syn()}}, {20, last_lift}},
-     30,
-     40},
+    {"single_repeat_tap", single_state(100, 200), mode_start, read_last, {{0, {touch(1), syn()}}}, 100, 200},
+    {"single_drag_read_last", single_state(100, 200), mode_end, read_last, {{0, {touch(1), abs_x(1), abs_y(2), syn()}}, {20, {abs_x(3), syn()}}, {20, {touch(0), syn()}}}, 3, 2},
+    {"slot_down_elsewhere_with_one_axis", lifted, mode_start, read_last, {{0, {mt_slot(1), tracking(5), pos_y(70), touch(1), syn()}}}, 30, 70},
+    {"slot_first_lifts_in_its_own_frame", lifted, mode_end, read_last, {{0, two_fingers}, {20, {pos_x(33), syn()}}, {20, {mt_slot(0), pos_x(12), syn()}}, {20, {tracking(-1), syn()}}, {20, {mt_slot(1), tracking(-1), touch(0), syn()}}}, 33, 40},
+    {"slot_moves_second_then_releases_first", lifted, mode_end, read_last, {{0, two_fingers}, {20, {pos_y(44), mt_slot(0), tracking(-1), syn()}}, {20, last_lift}}, 30, 44},
+    {"slot_read_first_takes_the_landing_frame", lifted, mode_end, read_first, {{0, two_fingers}, {20, {pos_x(31), syn()}}, {20, last_lift}}, 30, 40},
 };
-
+// clang-format on
 INSTANTIATE_TEST_SUITE_P(kinds, seeded_wait, testing::ValuesIn(seeded_rows), row_name{});
 
 TEST(wait_time, lift_in_first_burst_reports_real_time_not_the_delay) {

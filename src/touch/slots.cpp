@@ -1,21 +1,42 @@
 // One position per slot on slotted screens, and which of them a store
-// takes: the live contact the burst spoke of last.
+// takes: the live contact spoken of last.
 #include <linux/input.h>
 
 #include "touch.h"
 
 namespace {
 
+// Stamps keep only their order: before the counter wraps, they are
+// renumbered 1, 2, ... in the same order.
+void renumber(touch_state* s) {
+    uint32_t stamps[TOUCH_MAX_SLOTS];
+    for (int i = 0; i < s->slots; ++i) {
+        stamps[i] = s->slot[i].mention;
+    }
+    s->mentions = 0;
+    for (int i = 0; i < s->slots; ++i) {
+        if (stamps[i] == 0) {
+            continue;
+        }
+        uint32_t rank = 1;
+        for (int j = 0; j < s->slots; ++j) {
+            rank += (stamps[j] != 0 && stamps[j] < stamps[i]) ? 1 : 0;
+        }
+        s->slot[i].mention = rank;
+        s->mentions = rank > s->mentions ? rank : s->mentions;
+    }
+}
+
 void mention(touch_state* s, int slot) {
-    s->spoken |= uint64_t{1} << slot;
+    if (s->mentions == UINT32_MAX) {
+        renumber(s);
+    }
     s->slot[slot].mention = ++s->mentions;
 }
 
 }  // namespace
 
 void begin_slot_burst(touch_state* s) {
-    s->spoken = 0;
-    s->mentions = 0;
     if (s->current >= 0) {
         mention(s, s->current);
     }
@@ -53,11 +74,14 @@ bool get_stored_position(const touch_state& s, int32_t* x, int32_t* y) {
         *y = s.y;
         return true;
     }
+    // The live contact spoken of last. Usually the burst spoke of it; when
+    // every slot the burst spoke of has lifted (a finger that lifts alone
+    // while another stays still), it is the contact still down that was
+    // spoken of before, never the finger that is gone.
     const touch_slot* last = nullptr;
     for (int i = 0; i < s.slots; ++i) {
         const touch_slot& slot = s.slot[i];
-        if ((s.spoken >> i & 1u) != 0 && slot.tracking >= 0 &&
-            (last == nullptr || slot.mention > last->mention)) {
+        if (slot.tracking >= 0 && (last == nullptr || slot.mention > last->mention)) {
             last = &slot;
         }
     }

@@ -59,7 +59,7 @@ struct touch_slot {
     int32_t x;
     int32_t y;
     int32_t tracking;
-    uint32_t mention;  // order of the last mention within the current burst
+    uint32_t mention;  // order of its last mention; 0: not mentioned in this wait
 };
 
 // What the wait knows of its device: the kind, the working position of the
@@ -70,8 +70,7 @@ struct touch_state {
     int32_t y = 0;
     int slots = 0;          // TOUCH_KIND_MT_SLOTS: how many
     int current = -1;       // the selected slot; -1 while none is
-    uint64_t spoken = 0;    // one bit per slot the current burst spoke of
-    uint32_t mentions = 0;  // mentions counted in the current burst
+    uint32_t mentions = 0;  // the latest mention's order
     std::array<touch_slot, TOUCH_MAX_SLOTS> slot{};
 };
 
@@ -93,8 +92,10 @@ void begin_slot_burst(touch_state* s);
 void note_slot_event(touch_state* s, uint16_t code, int32_t value);
 
 // The position a store takes after a burst: the working position, or on a
-// slotted screen the slot that the burst spoke of last among those still
-// holding a contact. False (and x, y untouched) when there is none.
+// slotted screen the slot spoken of last among those still holding a
+// contact (a burst speaks of the slot current at its start, then of every
+// slot it selects or writes). False (and x, y untouched) when no slot
+// holds a contact.
 [[nodiscard]] bool get_stored_position(const touch_state& state, int32_t* x, int32_t* y);
 
 // Waits for a tap. *delay holds the limit in ms on entry (0: none) and the

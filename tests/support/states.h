@@ -16,14 +16,15 @@ inline touch_state single_state(int32_t x, int32_t y) {
     return s;
 }
 
-// A slotted screen with these slots ({x, y, tracking id}), current slot
-// `current`.
+// A slotted screen with these slots ({x, y, tracking id, order of the last
+// mention}), current slot `current`.
 inline touch_state slotted_state(int current, std::initializer_list<touch_slot> slots) {
     touch_state s;
     s.kind = TOUCH_KIND_MT_SLOTS;
     s.current = current;
     for (const touch_slot& slot : slots) {
         s.slot[static_cast<size_t>(s.slots++)] = slot;
+        s.mentions = slot.mention > s.mentions ? slot.mention : s.mentions;
     }
     return s;
 }
