@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Fetches what a guest of one architecture boots: Debian's kernel with its
-# evdev and uinput modules, and a static busybox. Nothing is installed on
+# evdev, uinput and HID modules (the HID core, uhid, hid-generic and
+# hid-multitouch), and a static busybox. Nothing is installed on
 # the host: apt runs with a private state and the guest's architecture,
 # and the packages are only unpacked. Cached: a complete set is kept.
 #
 # usage: fetch.sh ARCH CACHE-DIR   (ARCH: x86_64 or armhf)
-# Leaves CACHE-DIR/ARCH/{kernel,evdev.ko,uinput.ko,busybox,version}.
+# Leaves CACHE-DIR/ARCH/{kernel,busybox,version} and CACHE-DIR/ARCH/modules/,
+# the modules in the order they load.
 set -euo pipefail
 arch=$1
 cache=$2
@@ -15,7 +17,8 @@ armhf) deb_arch=armhf flavour=armmp ;;
 *) echo "unknown architecture $arch" >&2; exit 2 ;;
 esac
 out=$cache/$arch
-[ -f "$out/complete" ] && exit 0
+# A set fetched before the HID modules were added counts as incomplete.
+[ -f "$out/complete" ] && [ -d "$out/modules" ] && exit 0
 
 apt_dir=$cache/apt-$deb_arch
 rm -rf "$out" "$apt_dir"
@@ -40,12 +43,28 @@ image=$(apt-cache "${apt_opts[@]}" depends "linux-image-$flavour" |
 
 unpacked=$apt_dir/unpacked
 mkdir -p "$unpacked"
+# hid.ko first: uhid, hid-generic and hid-multitouch depend on it.
+modules=(input/evdev input/misc/uinput hid/hid hid/uhid hid/hid-generic hid/hid-multitouch)
+patterns=()
+for m in "${modules[@]}"; do patterns+=("*/kernel/drivers/$m.ko*"); done
 dpkg-deb --fsys-tarfile "$apt_dir"/archives/linux-image-*.deb |
-    tar -x -C "$unpacked" --wildcards './boot/vmlinuz-*' \
-        '*/kernel/drivers/input/evdev.ko' '*/kernel/drivers/input/misc/uinput.ko'
+    tar -x -C "$unpacked" --wildcards './boot/vmlinuz-*' "${patterns[@]}"
 dpkg-deb --fsys-tarfile "$apt_dir"/archives/busybox-static_*.deb | tar -x -C "$unpacked" ./bin/busybox
-cp "$unpacked"/lib/modules/*/kernel/drivers/input/evdev.ko \
-    "$unpacked"/lib/modules/*/kernel/drivers/input/misc/uinput.ko "$unpacked/bin/busybox" "$out/"
+cp "$unpacked/bin/busybox" "$out/"
+mkdir -p "$out/modules"
+n=0
+for m in "${modules[@]}"; do
+    # busybox's insmod takes plain modules only.
+    src=$(echo "$unpacked"/lib/modules/*/kernel/drivers/"$m".ko*)
+    dst=$out/modules/$n-${m##*/}.ko
+    case $src in
+    *.ko) cp "$src" "$dst" ;;
+    *.ko.xz) xz -dc "$src" >"$dst" ;;
+    *.ko.zst) zstd -qdc "$src" >"$dst" ;;
+    *) echo "no module $m in $image" >&2; exit 1 ;;
+    esac
+    n=$((n + 1))
+done
 vmlinuz=$(echo "$unpacked"/boot/vmlinuz-*)
 echo "${vmlinuz##*/vmlinuz-}" >"$out/version"
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # One kernel test: builds zentu and the driver static for ARCH, packs them
-# with busybox and the input modules into an initramfs, boots Debian's
+# with busybox and the input and HID modules into an initramfs, boots Debian's
 # kernel on it under qemu's software emulation, and reads the verdict from
 # the serial console.
 #
@@ -22,7 +22,7 @@ x86_64)
 armhf)
     qemu=(qemu-system-arm -M virt -cpu cortex-a15)
     cxx=arm-linux-gnueabihf-g++ console=ttyAMA0
-    toolchain=(-DCMAKE_TOOLCHAIN_FILE="$here/armhf-toolchain.cmake")
+    toolchain=(-DCMAKE_TOOLCHAIN_FILE="$src/cmake/arm-linux-gnueabihf.cmake")
     ;;
 *) echo "unknown architecture $arch" >&2; exit 2 ;;
 esac
@@ -44,19 +44,20 @@ bash "$here/fetch.sh" "$arch" "$cache"
 t1=$(seconds)
 
 mkdir -p "$work"
-# The guest has nothing but busybox: everything else goes in static.
+# The guest has nothing but busybox: everything else goes in static, zentu
+# and the driver built alike, with the product's own toolchain file.
 cmake -S "$src" -B "$work/build" -DCMAKE_BUILD_TYPE=MinSizeRel -DZENTU_WERROR=ON \
-    -DZENTU_TESTS=OFF -DCMAKE_EXE_LINKER_FLAGS=-static "${toolchain[@]}" >"$work.cmake.log"
-cmake --build "$work/build" --target zentu >>"$work.cmake.log"
+    -DZENTU_TESTS=OFF -DZENTU_KERNEL_GUEST=ON -DCMAKE_EXE_LINKER_FLAGS=-static \
+    "${toolchain[@]}" >"$work.cmake.log"
+cmake --build "$work/build" -j2 --target zentu zentu-kernel-driver >>"$work.cmake.log"
 root=$work/root
 rm -rf "$root"
-mkdir -p "$root"/{bin,lib,dev,proc,sys,tmp}
-"$cxx" -std=c++20 -O2 -static -Wall -Wextra -Wpedantic -Werror \
-    "$here/driver.cpp" -o "$root/driver"
+mkdir -p "$root"/{bin,lib/modules,dev,proc,sys,tmp}
+cp "$work/build/zentu-kernel-driver" "$root/driver"
 cp "$work/build/zentu" "$root/zentu"
 cp "$here/init" "$root/init"
 cp "$cache/$arch/busybox" "$root/bin/busybox"
-cp "$cache/$arch/evdev.ko" "$cache/$arch/uinput.ko" "$root/lib/"
+cp "$cache/$arch/modules/"*.ko "$root/lib/modules/"
 chmod 755 "$root/init" "$root/bin/busybox"
 (cd "$root" && find . | cpio -o -H newc -R 0:0 --quiet) >"$work/initramfs.cpio"
 t2=$(seconds)
