@@ -9,7 +9,7 @@ namespace {
 // Stamps keep only their order: before the counter wraps, they are
 // renumbered 1, 2, ... in the same order.
 void renumber(touch_state* s) {
-    uint32_t stamps[TOUCH_MAX_SLOTS];
+    uint32_t stamps[TOUCH_MAX_SLOTS] = {};
     for (int i = 0; i < s->slots; ++i) {
         stamps[i] = s->slot[i].mention;
     }
