@@ -56,18 +56,12 @@ const char* read_map_field_number(const char* field, int32_t* number) {
     }
     uint64_t magnitude = 0;
     bool overflow = false;
-    // Tested at the bottom: size-optimised builds do not turn loops round
-    // themselves, and this one runs for every digit of every map line.
-    unsigned d = digit_value(*p);
-    if (d < base) {
-        do {
-            magnitude = magnitude * base + d;
-            if (magnitude > UINT32_MAX) {
-                overflow = true;
-                magnitude = UINT32_MAX;  // keeps the product in range; the rest only consumes
-            }
-            d = digit_value(*++p);
-        } while (d < base);
+    for (unsigned d = digit_value(*p); d < base; d = digit_value(*++p)) {
+        magnitude = magnitude * base + d;
+        if (magnitude > UINT32_MAX) {
+            overflow = true;
+            magnitude = UINT32_MAX;  // keeps the product in range; the rest only consumes
+        }
     }
     uint32_t u = static_cast<uint32_t>(magnitude);
     if (!overflow && negative) {
