@@ -1,0 +1,74 @@
+// zentu-play's endings: recordings it cannot read or play, its command line
+// and its help. What the lines mean is tested on the parser.
+#include <gtest/gtest.h>
+
+#include "child.h"
+#include "files.h"
+#include "table.h"
+
+namespace {
+
+const std::string usage =
+    "usage: zentu-play [--no-pause] [--hold MS] [-o PATH] [RECORDING]\n"
+    "       zentu-play -h | --help\n";
+
+struct play_case : test_case {
+    std::vector<std::string> args;
+    std::string recording;  // standard input, when not empty
+    int status;
+    std::string err;
+    size_t events = 0;  // records written
+    child_setup setup = {};
+};
+using PlayEnds = table<play_case>;
+
+TEST_P(PlayEnds, WithAMessageAndItsStatus) {
+    const play_case& c = GetParam();
+    child_setup setup = c.setup;
+    const temp_path recording(c.recording);
+    if (!c.recording.empty()) {
+        setup.stdin_path = recording.path();
+    }
+    const child_result r = run_program(ZENTU_PLAY, c.args, setup);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(r.out.size(), c.events * sizeof(input_event));
+}
+
+child_setup closed_stdin() {
+    child_setup s;
+    s.close_stdin = true;
+    return s;
+}
+
+const std::string tap = "E: 0.000000 0001 014a 1\nE: 0.000000 0000 0000 0\n";
+
+// clang-format off
+const play_case rows[] = {
+    {"plays", {"--no-pause"}, tap, 0, "", 2},
+    {"directory", {"/tmp"}, "", 1, "zentu-play: cannot read /tmp: Is a directory\n"},
+    {"missing", {"/nonexistent/tap.events"}, "", 1, "/nonexistent/tap.events: No such file or directory\n"},
+    {"closed_stdin", {}, "", 1, "zentu-play: cannot read standard input: Bad file descriptor\n", 0, closed_stdin()},
+    {"field_beyond_its_record", {"--no-pause"}, tap + "E: 0.000000 10001 0000 0\n", 1, "zentu-play: standard input:3: type beyond ffff\n", 2},
+    {"overlong_event_line", {}, "E: 0.000000 0001 014a 1" + std::string(600, ' ') + "\n", 1, "zentu-play: standard input:1: longer than 511 characters\n"},
+    // The comment swallows the first event line of tap whole; the second plays.
+    {"overlong_comment_passed_over", {}, "#" + std::string(600, 'x') + tap, 0, "", 1},
+    {"unknown_option", {"--bogus"}, "", 2, "zentu-play: unknown option --bogus\n" + usage},
+    {"hold_not_a_number", {"--hold", "5s"}, "", 2, "zentu-play: --hold needs whole milliseconds, 0 or more: 5s\n" + usage},
+    {"hold_beyond", {"--hold", "9223372036854775807"}, "", 2, "zentu-play: --hold needs whole milliseconds, 0 or more: 9223372036854775807\n" + usage},
+    {"hold_missing", {"--hold"}, "", 2, "zentu-play: --hold needs whole milliseconds, 0 or more: (none)\n" + usage},
+    {"second_recording", {"a.events", "b.events"}, "", 2, "zentu-play: one recording at most, a second: b.events\n" + usage},
+};
+// clang-format on
+INSTANTIATE_TEST_SUITE_P(Recordings, PlayEnds, testing::ValuesIn(rows), row_name{});
+
+TEST(PlayHelp, GoesToStandardOutputWithStatus0) {
+    for (const char* flag : {"-h", "--help"}) {
+        const child_result r = run_program(ZENTU_PLAY, {"--no-pause", flag});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out.substr(0, usage.size()), usage);
+        EXPECT_EQ(r.err, "");
+    }
+}
+
+}  // namespace
