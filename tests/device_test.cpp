@@ -3,23 +3,20 @@
 #include <cstdio>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include "events.h"
+#include "files.h"
 #include "touch/touch.h"
 
 namespace {
 
 TEST(touch_kind, sources_that_answer_no_query_are_plain) {
     event_pipe p;
-    char dir[] = "/tmp/zentu-kind-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    const std::string fifo = std::string(dir) + "/fifo";
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    const int fifo_fd = open(fifo.c_str(), O_RDWR);
+    const temp_path fifo(path_kind::fifo);
+    const int fifo_fd = open(fifo.path().c_str(), O_RDWR);
     FILE* file = tmpfile();
     const int file_fd = file != nullptr ? fileno(file) : -1;
     const int null_fd = open("/dev/null", O_RDONLY);
@@ -44,8 +41,6 @@ TEST(touch_kind, sources_that_answer_no_query_are_plain) {
         fclose(file);
     }
     close(fifo_fd);
-    unlink(fifo.c_str());
-    rmdir(dir);
 }
 
 }  // namespace

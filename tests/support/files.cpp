@@ -18,16 +18,20 @@ temp_path::temp_path(path_kind kind) {
     }
     dir_ = tmpl;
     path_ = dir_ + "/entry";
+    bool made = true;
     switch (kind) {
     case path_kind::file:
-        std::ofstream(path_, std::ios::binary).flush();
+        made = static_cast<bool>(std::ofstream(path_, std::ios::binary));
         break;
     case path_kind::fifo:
-        mkfifo(path_.c_str(), 0600);
+        made = mkfifo(path_.c_str(), 0600) == 0;
         break;
     case path_kind::directory:
-        mkdir(path_.c_str(), 0700);
+        made = mkdir(path_.c_str(), 0700) == 0;
         break;
+    }
+    if (!made) {
+        throw std::runtime_error("cannot make " + path_);
     }
 }
 
