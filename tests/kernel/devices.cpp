@@ -285,8 +285,12 @@ bool set_bits(int fd, kind k) {
     if (k == kind::vibra) {
         return ioctl(fd, UI_SET_EVBIT, EV_FF) == 0 && ioctl(fd, UI_SET_FFBIT, FF_RUMBLE) == 0;
     }
-    bool ok = ioctl(fd, UI_SET_EVBIT, EV_KEY) == 0 && ioctl(fd, UI_SET_KEYBIT, BTN_TOUCH) == 0 &&
+    const int key = k == kind::mouse_like ? BTN_LEFT : BTN_TOUCH;
+    bool ok = ioctl(fd, UI_SET_EVBIT, EV_KEY) == 0 && ioctl(fd, UI_SET_KEYBIT, key) == 0 &&
               ioctl(fd, UI_SET_EVBIT, EV_ABS) == 0;
+    if (k == kind::mouse_like) {
+        return ok && abs_axis(fd, ABS_X, 4095) && abs_axis(fd, ABS_Y, 4095);
+    }
     if (k == kind::single || k == kind::slotted_xy) {
         ok = ok && abs_axis(fd, ABS_X, 4095) && abs_axis(fd, ABS_Y, 4095);
     }
@@ -437,12 +441,14 @@ void uinput_frame(device* d, const int* order) {
     for (int i = 0; i < FINGERS; ++i) {
         finger& f = d->fingers[order[i]];
         any_down = any_down || f.down;
-        if (d->k == kind::single) {
+        if (d->k == kind::single || d->k == kind::mouse_like) {
             if (f.down) {
                 emit(*d, EV_ABS, ABS_X, f.x);
                 emit(*d, EV_ABS, ABS_Y, f.y);
             }
-            emit(*d, EV_ABS, ABS_PRESSURE, f.down ? 200 : 0);
+            if (d->k == kind::single) {
+                emit(*d, EV_ABS, ABS_PRESSURE, f.down ? 200 : 0);
+            }
         } else if (slotted) {
             if (!f.down && !f.was_down) {
                 continue;
@@ -461,7 +467,7 @@ void uinput_frame(device* d, const int* order) {
             emit(*d, EV_ABS, ABS_MT_POSITION_Y, f.y);
             emit(*d, EV_SYN, SYN_MT_REPORT, 0);
         }
-        if (d->k == kind::single) {
+        if (d->k == kind::single || d->k == kind::mouse_like) {
             break;  // one contact only
         }
     }
@@ -478,7 +484,7 @@ void uinput_frame(device* d, const int* order) {
         emit(*d, EV_ABS, ABS_X, oldest->x);
         emit(*d, EV_ABS, ABS_Y, oldest->y);
     }
-    emit(*d, EV_KEY, BTN_TOUCH, any_down ? 1 : 0);
+    emit(*d, EV_KEY, d->k == kind::mouse_like ? BTN_LEFT : BTN_TOUCH, any_down ? 1 : 0);
     emit(*d, EV_SYN, SYN_REPORT, 0);
 }
 

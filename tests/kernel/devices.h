@@ -14,6 +14,7 @@ enum class kind {
     slotted_mt,  // multitouch with 10 slots and tracking ids
     slotted_xy,  // slotted, also reporting ABS_X/ABS_Y for the oldest contact
     single,      // BTN_TOUCH, ABS_X, ABS_Y, ABS_PRESSURE: a resistive screen
+    mouse_like,  // BTN_LEFT, ABS_X, ABS_Y and no BTN_TOUCH, as some HID screens appear
     vibra,       // force feedback (FF_RUMBLE)
     // uhid, HID reports that the kernel's HID drivers turn into events
     hid_mt,      // a touch screen of two contacts, bound by hid-multitouch

@@ -24,6 +24,7 @@ const char* const end_last[] = {"--wait-for-end", "-x", "-y", nullptr};
 const char* const end_first[] = {"--wait-for-end", "--read-first", "-x", "-y", nullptr};
 const char* const chr[] = {"-c", "-m", "/tmp/keys.map", nullptr};
 const char* const code[] = {"-a", "-m", "/tmp/keys.map", nullptr};
+const char* const limit_500[] = {"-d", "500", "-x", "-y", nullptr};
 
 using play_fn = void (*)(device*);
 // Checks what the kernel sent, as a reader of its own saw it.
@@ -280,6 +281,21 @@ void a_move_then_a_lift(const std::vector<frame>& frames, kind /*k*/, verdict* v
     v->add(" premise: no frame moves a contact and then lifts another");
 }
 
+// The taps came as BTN_LEFT, never as BTN_TOUCH.
+void clicks_without_touch(const std::vector<frame>& frames, kind /*k*/, verdict* v) {
+    int clicks = 0;
+    for (const frame& f : frames) {
+        clicks += last_value(f, EV_KEY, BTN_LEFT, 0);
+        if (count(f, EV_KEY, BTN_TOUCH) != 0) {
+            v->add(" premise: a frame carries BTN_TOUCH");
+            return;
+        }
+    }
+    if (clicks == 0) {
+        v->add(" premise: no frame presses BTN_LEFT");
+    }
+}
+
 // ---- the cases ----------------------------------------------------------
 
 const tap_case cases[] = {
@@ -321,6 +337,8 @@ const tap_case cases[] = {
      "310:420\n", 0, nullptr},
     {"single touch: character mode with a map", kind::single, chr, nullptr, tap_600_450, "D", 66,
      nullptr},
+    {"mouse-like screen without BTN_TOUCH: a tap never ends the wait", kind::mouse_like, limit_500,
+     nullptr, tap_812_455, "timeout\n", 255, clicks_without_touch},
     // HID screens through the kernel's own drivers
     {"HID multitouch: tap", kind::hid_mt, xy, nullptr, tap_812_455, "812:455\n", 0, nullptr},
     {"HID multitouch: tap again at the same point", kind::hid_mt, xy, tap_500_600, tap_500_600,
@@ -393,8 +411,7 @@ void timeout() {
     create(&dev, kind::plain_mt, "timeout");
     run r;
     verdict v;
-    const char* const args[] = {"-d", "500", "-x", "-y", nullptr};
-    if (launch(&r, dev, args, &v)) {
+    if (launch(&r, dev, limit_500, &v)) {
         finish(&r, 5000);
         expect_output(&v, r, "timeout\n", 255);
         expect_quiet_stderr(&v, r);
