@@ -110,9 +110,8 @@ void note_slot_event(touch_state* s, uint16_t code, int32_t value);
 [[nodiscard]] int wait_for_tap(int fd, touch_state* state, int32_t* delay, int32_t* x, int32_t* y,
                                int waitMode, int readMode);
 
-// The wall-clock-free clock of the wait: returns seconds (not
-// milliseconds) on the monotonic clock, with microsecond resolution or
-// better.
+// The wait's clock. Despite its name it returns seconds, not milliseconds:
+// the monotonic clock's time, with microsecond resolution or better.
 [[nodiscard]] double get_time_with_ms();
 
 // Milliseconds elapsed since start (seconds from get_time_with_ms),
