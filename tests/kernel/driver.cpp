@@ -72,14 +72,24 @@ void run_case(const tap_case& c) {
 
 // ---- what the devices do ---------------------------------------------
 
+// One frame with finger f down at x, y (or lifted), then a pause shorter
+// than the HID driver's release timer.
+void at(device* d, int f, int32_t x, int32_t y) {
+    put_down(d, f, x, y);
+    commit(d);
+    sleep_ms(30);
+}
+void up(device* d, int f) {
+    lift(d, f);
+    commit(d);
+    sleep_ms(30);
+}
+
 void drag(device* d, const int32_t (*points)[2], int n) {
     for (int i = 0; i < n; ++i) {
-        put_down(d, 0, points[i][0], points[i][1]);
-        commit(d);
-        sleep_ms(30);
+        at(d, 0, points[i][0], points[i][1]);
     }
-    lift(d, 0);
-    commit(d);
+    up(d, 0);
 }
 
 const int32_t move_both[][2] = {{100, 200}, {300, 400}, {310, 420}};
@@ -112,73 +122,48 @@ void drag_x_only(device* d) {
 
 // Slot 1 last held 300:400; then a tap in slot 0 leaves slot 0 current.
 void slot_1_then_slot_0(device* d) {
-    put_down(d, 1, 300, 400);
-    commit(d);
-    lift(d, 1);
-    commit(d);
+    at(d, 1, 300, 400);
+    up(d, 1);
     tap(d, 100, 200);
 }
 
 // A finger comes down in slot 1 with only its y changed.
 void slot_1_new_y(device* d) {
-    put_down(d, 1, 300, 450);
-    commit(d);
-    sleep_ms(30);
-    lift(d, 1);
-    commit(d);
-}
-
-void both_down(device* d) {
-    put_down(d, 0, 100, 200);
-    commit(d);
-    sleep_ms(30);
-    put_down(d, 1, 600, 700);
-    commit(d);
-    sleep_ms(30);
+    at(d, 1, 300, 450);
+    up(d, 1);
 }
 
 // Two fingers in one frame; the second one reported last.
 void land_together(device* d) {
     put_down(d, 0, 100, 200);
-    put_down(d, 1, 600, 700);
-    commit(d);
-    sleep_ms(30);
+    at(d, 1, 600, 700);
     lift(d, 0);
-    lift(d, 1);
-    commit(d);
+    up(d, 1);
 }
 
 // Both down; the second moves, then the first, which then lifts in a
 // frame of its own; last the second lifts.
 void first_lifts_alone(device* d) {
-    both_down(d);
-    put_down(d, 1, 610, 710);
-    commit(d);
-    sleep_ms(30);
-    put_down(d, 0, 120, 220);
-    commit(d);
-    sleep_ms(30);
-    lift(d, 0);
-    commit(d);
-    sleep_ms(30);
-    lift(d, 1);
-    commit(d);
+    at(d, 0, 100, 200);
+    at(d, 1, 600, 700);
+    at(d, 1, 610, 710);
+    at(d, 0, 120, 220);
+    up(d, 0);
+    up(d, 1);
 }
 
 // Both down; the first moves; then one frame moves the second and
 // releases the first; last the second lifts.
 void move_second_release_first(device* d) {
-    both_down(d);
-    put_down(d, 0, 120, 220);
-    commit(d);
-    sleep_ms(30);
+    at(d, 0, 100, 200);
+    at(d, 1, 600, 700);
+    at(d, 0, 120, 220);
     put_down(d, 1, 620, 720);
     lift(d, 0);
     const int second_first[FINGERS] = {1, 0};
     commit(d, second_first);
     sleep_ms(30);
-    lift(d, 1);
-    commit(d);
+    up(d, 1);
 }
 
 // ---- premises: what the kernel's frames must have carried ---------------
