@@ -118,40 +118,40 @@ struct tap_samples {
 
 }  // namespace
 
-tap_figures measure_fifo_tap(const bench_setup& b, int runs) {
-    const std::string fifo = make_fifo(b);
+namespace {
+
+// Runs zentu, the floor and the floor with duties in turn on the tap at
+// path, runs times each; run starts one program. Removes path at the end.
+template <class Run>
+tap_figures measure_taps(const bench_setup& b, int runs, const std::string& path,
+                         const std::string& where, Run run) {
     tap_samples s;
     for (int i = 0; i < runs; ++i) {
-        const run_result z = tap_on_fifo({b.zentu, "-t", fifo, "-x", "-y"}, fifo);
-        expect(z, 0, TAP_ANSWER, "zentu on a FIFO");
-        const run_result f = tap_on_fifo({b.floor, fifo}, fifo);
-        expect(f, 0, "", "floor on a FIFO");
-        const run_result d = tap_on_fifo({b.duties, "-t", fifo, "-x", "-y"}, fifo);
-        expect(d, 0, TAP_ANSWER, "floor with duties on a FIFO");
+        const run_result z = run({b.zentu, "-t", path, "-x", "-y"});
+        expect(z, 0, TAP_ANSWER, ("zentu on " + where).c_str());
+        const run_result f = run({b.floor, path});
+        expect(f, 0, "", ("floor on " + where).c_str());
+        const run_result d = run({b.duties, "-t", path, "-x", "-y"});
+        expect(d, 0, TAP_ANSWER, ("floor with duties on " + where).c_str());
         s.zentu.add(z);
         s.floor.add(f);
         s.duties.add(d);
     }
-    unlink(fifo.c_str());
+    unlink(path.c_str());
     return s.figures();
 }
 
+}  // namespace
+
+tap_figures measure_fifo_tap(const bench_setup& b, int runs) {
+    const std::string fifo = make_fifo(b);
+    return measure_taps(b, runs, fifo, "a FIFO", [&fifo](const std::vector<std::string>& argv) {
+        return tap_on_fifo(argv, fifo);
+    });
+}
+
 tap_figures measure_file_tap(const bench_setup& b, int runs) {
-    const std::string file = tap_file(b);
-    tap_samples s;
-    for (int i = 0; i < runs; ++i) {
-        const run_result z = run_timed({b.zentu, "-t", file, "-x", "-y"});
-        expect(z, 0, TAP_ANSWER, "zentu on a tap file");
-        const run_result f = run_timed({b.floor, file});
-        expect(f, 0, "", "floor on a tap file");
-        const run_result d = run_timed({b.duties, "-t", file, "-x", "-y"});
-        expect(d, 0, TAP_ANSWER, "floor with duties on a tap file");
-        s.zentu.add(z);
-        s.floor.add(f);
-        s.duties.add(d);
-    }
-    unlink(file.c_str());
-    return s.figures();
+    return measure_taps(b, runs, tap_file(b), "a tap file", run_timed);
 }
 
 namespace {
