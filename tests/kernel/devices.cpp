@@ -274,16 +274,27 @@ bool hid_input_node(device* d) {
 
 // ---- uinput --------------------------------------------------------------
 
-bool abs_axis(int fd, uint16_t code, int32_t max) {
+bool abs_axis(int fd, uint16_t code, int32_t max, int32_t min = 0, int32_t resolution = 0) {
     uinput_abs_setup a{};
     a.code = code;
+    a.absinfo.minimum = min;
     a.absinfo.maximum = max;
+    a.absinfo.resolution = resolution;
     return ioctl(fd, UI_SET_ABSBIT, code) == 0 && ioctl(fd, UI_ABS_SETUP, &a) == 0;
 }
 
 bool set_bits(int fd, kind k) {
     if (k == kind::vibra) {
         return ioctl(fd, UI_SET_EVBIT, EV_FF) == 0 && ioctl(fd, UI_SET_FFBIT, FF_RUMBLE) == 0;
+    }
+    if (k == kind::keyboard) {
+        return ioctl(fd, UI_SET_EVBIT, EV_KEY) == 0 && ioctl(fd, UI_SET_KEYBIT, KEY_A) == 0 &&
+               ioctl(fd, UI_SET_KEYBIT, KEY_ENTER) == 0;
+    }
+    if (k == kind::touchpad) {
+        return ioctl(fd, UI_SET_EVBIT, EV_KEY) == 0 && ioctl(fd, UI_SET_KEYBIT, BTN_TOUCH) == 0 &&
+               ioctl(fd, UI_SET_EVBIT, EV_ABS) == 0 && abs_axis(fd, ABS_X, 3900, 200, 40) &&
+               abs_axis(fd, ABS_Y, 3950, 180, 30);
     }
     const int key = k == kind::mouse_like ? BTN_LEFT : BTN_TOUCH;
     bool ok = ioctl(fd, UI_SET_EVBIT, EV_KEY) == 0 && ioctl(fd, UI_SET_KEYBIT, key) == 0 &&

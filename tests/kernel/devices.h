@@ -16,6 +16,8 @@ enum class kind {
     single,      // BTN_TOUCH, ABS_X, ABS_Y, ABS_PRESSURE: a resistive screen
     mouse_like,  // BTN_LEFT, ABS_X, ABS_Y and no BTN_TOUCH, as some HID screens appear
     vibra,       // force feedback (FF_RUMBLE)
+    keyboard,    // two keys, no axes
+    touchpad,    // BTN_TOUCH, ABS_X 200..3900 and ABS_Y 180..3950 with a resolution, not direct
     // uhid, HID reports that the kernel's HID drivers turn into events
     hid_mt,      // a touch screen of two contacts, bound by hid-multitouch
     hid_single,  // a single-touch digitizer, bound by hid-generic

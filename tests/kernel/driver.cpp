@@ -4,7 +4,7 @@
 // reader of its own what the kernel really sent. Runs as init's child in a
 // throw-away virtual machine; prints one line per case and a closing count.
 //
-// usage: zentu-kernel-driver PATH-TO-ZENTU
+// usage: zentu-kernel-driver PATH-TO-ZENTU PATH-TO-ZENTU-PROBE (its cases are in probe_cases.cpp)
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +16,7 @@
 
 #include "devices.h"
 #include "harness.h"
+#include "probe_cases.h"
 
 namespace {
 
@@ -485,8 +486,8 @@ void removals() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        fputs("usage: zentu-kernel-driver PATH-TO-ZENTU\n", stderr);
+    if (argc != 3) {
+        fputs("usage: zentu-kernel-driver PATH-TO-ZENTU PATH-TO-ZENTU-PROBE\n", stderr);
         return 2;
     }
     zentu_path = argv[1];
@@ -498,5 +499,6 @@ int main(int argc, char** argv) {
     timeout();
     vibration();
     removals();
+    run_probe_cases(argv[2]);
     return summary();
 }

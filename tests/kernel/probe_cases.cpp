@@ -1,0 +1,352 @@
+// In-guest cases for zentu-probe: the listing, --touch, --vibra and --area
+// against uinput and uhid devices of every kind, a guest without a touch
+// screen, nodes that cannot be opened or vanish, and zentu run on the path
+// that --touch printed.
+#include "probe_cases.h"
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <dirent.h>
+
+#include "devices.h"
+#include "harness.h"
+
+namespace {
+
+const char* probe_path = nullptr;
+
+// Runs zentu-probe with args and collects what it says; with as_nobody,
+// under an effective user that may open no input node.
+run probe(std::vector<const char*> args, bool as_nobody = false) {
+    args.insert(args.begin(), probe_path);
+    args.push_back(nullptr);
+    run r;
+    constexpr uid_t NOBODY = 65534;
+    // The saved user stays root, so the driver takes root back at once.
+    if (as_nobody && seteuid(NOBODY) != 0) {
+        return r;
+    }
+    const bool started = start(&r, args.data());
+    if (as_nobody && seteuid(0) != 0) {
+        printf("# cannot take root back: %s\n", strerror(errno));
+    }
+    if (started) {
+        finish(&r, 10000);
+    }
+    return r;
+}
+
+// Expects the status, all of standard output, and the start of standard error.
+void expect_run(verdict* v, const run& r, int status, const std::string& out,
+                const std::string& err) {
+    expect_output(v, r, out.c_str(), status);
+    if (r.err_text.rfind(err, 0) != 0) {
+        v->add(" stderr \"%s\" (want it to start \"%s\")", r.err_text.c_str(), err.c_str());
+    }
+}
+
+int node_number(const char* node) {
+    const char* digits = strrchr(node, 't');  // .../eventN
+    return digits != nullptr ? atoi(digits + 1) : -1;
+}
+
+// Every record has seven tab-separated fields and a known kind, and the
+// records come in increasing order of N.
+void expect_well_formed(verdict* v, const std::string& text) {
+    int last = -1;
+    size_t from = 0;
+    for (size_t end; (end = text.find('\n', from)) != std::string::npos; from = end + 1) {
+        const std::string line = text.substr(from, end - from);
+        const size_t tab = line.find('\t');
+        const std::string kind = line.substr(tab + 1, line.find('\t', tab + 1) - tab - 1);
+        const bool known = kind == "touch" || kind == "vibra" || kind == "other" || kind == "error";
+        if (std::count(line.begin(), line.end(), '\t') != 6 || !known) {
+            v->add(" bad record \"%s\"", line.c_str());
+        }
+        const int n = node_number(line.substr(0, tab).c_str());
+        if (n <= last) {
+            v->add(" out of order at \"%s\"", line.c_str());
+        }
+        last = n;
+    }
+    if (from != text.size()) {
+        v->add(" unterminated listing");
+    }
+}
+
+int count_nodes() {
+    int n = 0;
+    if (DIR* d = opendir("/dev/input")) {
+        while (const dirent* e = readdir(d)) {
+            n += strncmp(e->d_name, "event", 5) == 0 ? 1 : 0;
+        }
+        closedir(d);
+    }
+    return n;
+}
+
+// The devices the cases share, made in this order so that their numbers rise.
+struct fleet {
+    device touchpad;  // touch but not direct: the lowest number, still not chosen
+    device slotted;
+    device plain;
+    device single;
+    device odd;  // a name with spaces, non-ASCII bytes, a control byte, a backslash
+    device hid_mt;
+    device hid_single;
+    device keyboard;
+    device mouse_like;
+    device vibra;
+};
+
+constexpr int FLEET_TOUCH_SCREENS = 7;
+
+bool make_fleet(fleet* f, verdict* v) {
+    struct plan {
+        device* d;
+        kind k;
+        const char* name;
+    };
+    const plan plans[] = {
+        {&f->touchpad, kind::touchpad, "zentu-probe touchpad"},
+        {&f->slotted, kind::slotted_mt, "zentu-probe slotted"},
+        {&f->plain, kind::plain_mt, "zentu-probe plain"},
+        {&f->single, kind::single, "zentu-probe single"},
+        {&f->odd, kind::slotted_mt, "odd name \xc3\xa9\x01 \\ end"},
+        {&f->hid_mt, kind::hid_mt, "zentu-probe hid mt"},
+        {&f->hid_single, kind::hid_single, "zentu-probe hid single"},
+        {&f->keyboard, kind::keyboard, "zentu-probe keyboard"},
+        {&f->mouse_like, kind::mouse_like, "zentu-probe mouse-like"},
+        {&f->vibra, kind::vibra, "zentu-probe vibra"},
+    };
+    int last = -1;
+    for (const plan& p : plans) {
+        if (!create(p.d, p.k, p.name)) {
+            v->add(" %s: %s", p.name, p.d->error);
+            return false;
+        }
+        if (node_number(p.d->node) <= last) {
+            v->add(" premise: %s is not numbered above the devices made before it", p.d->node);
+        }
+        last = node_number(p.d->node);
+    }
+    return true;
+}
+
+void listing_case(const fleet& f) {
+    verdict v;
+    const run r = probe({});
+    expect_quiet_stderr(&v, r);
+    if (r.status != 0) {
+        v.add(" status %d", r.status);
+    }
+    expect_well_formed(&v, r.out_text);
+    struct expected_record {
+        const device* d;
+        const char* rest;  // the record after its path
+    };
+    const expected_record want[] = {
+        {&f.touchpad, "touch\tsingle\t-\t200..3900x180..3950\t40x30\tzentu-probe touchpad"},
+        {&f.slotted, "touch\tslots=10\tdirect\t0..4095x0..4095\t-\tzentu-probe slotted"},
+        {&f.plain, "touch\tmt\tdirect\t0..4095x0..4095\t-\tzentu-probe plain"},
+        {&f.single, "touch\tsingle\tdirect\t0..4095x0..4095\t-\tzentu-probe single"},
+        {&f.odd, "touch\tslots=10\tdirect\t0..4095x0..4095\t-\todd name \\xc3\\xa9\\x01 \\\\ end"},
+        {&f.hid_mt, "touch\tslots=2\tdirect\t0..4095x0..4095\t"},
+        // hid-generic marks a single-touch Touch Screen application as no
+        // direct-touch device: the listing says what the kernel says.
+        {&f.hid_single, "touch\tsingle\t-\t0..4095x0..4095\t"},
+        {&f.keyboard, "other\tno-btn-touch\t-\t-\t-\tzentu-probe keyboard"},
+        {&f.mouse_like, "other\tno-btn-touch\t-\t-\t-\tzentu-probe mouse-like"},
+        {&f.vibra, "vibra\tff\tff\t-\t-\tzentu-probe vibra"},
+    };
+    for (const expected_record& w : want) {
+        const std::string line = "\n" + std::string(w.d->node) + "\t" + w.rest;
+        if (("\n" + r.out_text).find(line) == std::string::npos) {
+            v.add(" no record \"%s\"", line.c_str() + 1);
+        }
+    }
+    if (v.used != 0) {
+        printf("# the listing:\n%s", r.out_text.c_str());
+    }
+    report("probe: the listing, every kind, sorted, names escaped", v, r);
+}
+
+void choice_cases(const fleet& f) {
+    const std::string n = std::to_string(count_nodes());
+    struct choice {
+        const char* name;
+        std::vector<const char*> args;
+        int status;
+        std::string out;
+        std::string err;  // its start
+    };
+    // clang-format off
+    const choice rows[] = {
+        {"probe --touch: direct screens before a touchpad of lower number", {"--touch"}, 0, std::string(f.slotted.node) + "\n", ""},
+        {"probe --touch --name: a glob on the name", {"--touch", "--name", "*probe s?ngle"}, 0, std::string(f.single.node) + "\n", ""},
+        {"probe --touch --name: a touchpad when only it matches", {"--touch", "--name", "*pad"}, 0, std::string(f.touchpad.node) + "\n", ""},
+        {"probe --touch --name: no match", {"--touch", "--name", "nothing*"}, 1, "", "zentu-probe: no touch screen named \"nothing*\" among " + n + " input devices (" + std::to_string(FLEET_TOUCH_SCREENS) + " touch screens)\n"},
+        {"probe --vibra", {"--vibra"}, 0, std::string(f.vibra.node) + "\n", ""},
+        {"probe --area: the chosen screen's", {"--area"}, 0, "0..4095x0..4095\n", ""},
+        {"probe --area PATH", {"--area", f.touchpad.node}, 0, "200..3900x180..3950\n", ""},
+        {"probe --area PATH: a keyboard", {"--area", f.keyboard.node}, 1, "", std::string("zentu-probe: ") + f.keyboard.node + " is not a touch screen (no-btn-touch)\n"},
+    };
+    // clang-format on
+    for (const choice& c : rows) {
+        verdict v;
+        const run r = probe(c.args);
+        expect_run(&v, r, c.status, c.out, c.err);
+        report(c.name, v, r);
+    }
+}
+
+// Without the right to open a node, each is listed with the reason, and
+// --touch names them when it finds nothing.
+void unopened_case(const fleet& f) {
+    verdict v;
+    const run list = probe({}, true);
+    expect_well_formed(&v, list.out_text);
+    const std::string line =
+        std::string(f.slotted.node) + "\terror\tpermission-denied\t-\t-\t-\t\n";
+    if (list.status != 0 || list.out_text.find(line) == std::string::npos) {
+        v.add(" listing (status %d) without \"%s\"", list.status, line.c_str());
+    }
+    const run touch = probe({"--touch"}, true);
+    const std::string why =
+        std::string("zentu-probe: ") + f.slotted.node + " could not be opened: Permission denied\n";
+    expect_output(&v, touch, "", 1);
+    if (touch.err_text.find(why) == std::string::npos) {
+        v.add(" --touch said \"%s\"", touch.err_text.c_str());
+    }
+    report("probe: nodes that cannot be opened are listed, and named when nothing is found", v,
+           touch);
+}
+
+// A node whose device is gone is listed as gone, and is not fatal.
+void vanished_node_case() {
+    verdict v;
+    const char* dir = "/tmp/probe-nodes";
+    mkdir(dir, 0755);
+    // evdev's minors start at 64; the 31st is not in use in this guest.
+    if (mknod("/tmp/probe-nodes/event31", S_IFCHR | 0600, makedev(13, 64 + 31)) != 0) {
+        v.add(" mknod: %s", strerror(errno));
+    }
+    const run list = probe({"--dir", dir});
+    expect_run(&v, list, 0, "/tmp/probe-nodes/event31\terror\tgone\t-\t-\t-\t\n", "");
+    const run touch = probe({"--touch", "--dir", dir});
+    // No driver holds the minor: the open fails with ENXIO.
+    expect_run(&v, touch, 1, "",
+               "zentu-probe: no touch screen among 1 input devices\n"
+               "zentu-probe: /tmp/probe-nodes/event31 could not be opened: " +
+                   std::string(strerror(ENXIO)) + "\n");
+    report("probe: a node whose device is gone", v, touch);
+}
+
+// Devices come and go while the probe lists them: every run ends well.
+void removal_race_case() {
+    verdict v;
+    const pid_t churn = fork();
+    if (churn == 0) {
+        for (int i = 0; i < 100; ++i) {
+            device d;
+            if (create(&d, kind::slotted_mt, "zentu-probe churn")) {
+                sleep_ms(5 + i % 7);
+                destroy(&d);
+            }
+        }
+        _exit(0);
+    }
+    int runs = 0;
+    run r;
+    while (waitpid(churn, nullptr, WNOHANG) == 0 && runs < 200 && v.used == 0) {
+        r = probe({});
+        ++runs;
+        expect_well_formed(&v, r.out_text);
+        if (r.status != 0) {
+            v.add(" status %d: %s", r.status, r.err_text.c_str());
+        }
+    }
+    kill(churn, SIGKILL);
+    waitpid(churn, nullptr, 0);
+    if (runs < 3) {
+        v.add(" premise: only %d runs while devices came and went", runs);
+    }
+    printf("# %d listings while devices came and went\n", runs);
+    report("probe: devices removed while it runs", v, r);
+}
+
+void zentu_on_the_probed_path(fleet* f) {
+    verdict v;
+    const run touch = probe({"--touch"});
+    std::string path = touch.out_text;
+    if (touch.status != 0 || path.empty() || path.back() != '\n') {
+        v.add(" --touch: status %d, \"%s\"", touch.status, path.c_str());
+    } else {
+        path.pop_back();
+    }
+    const char* argv[] = {zentu_path, "-t", path.c_str(), "-x", "-y", "-d", "5000", nullptr};
+    run r;
+    if (v.used == 0 && start(&r, argv)) {
+        if (!wait_open(r, path.c_str())) {
+            v.add(" zentu never opened %s", path.c_str());
+        }
+        tap(&f->slotted, 1234, 2345);
+        finish(&r, 6000);
+        expect_output(&v, r, "1234:2345\n", 0);
+        expect_quiet_stderr(&v, r);
+    }
+    report("probe: zentu -t \"$(zentu-probe --touch)\" reads the tap", v, r);
+}
+
+void no_touch_screen_case(fleet* f) {
+    for (device* d :
+         {&f->touchpad, &f->slotted, &f->plain, &f->single, &f->odd, &f->hid_mt, &f->hid_single}) {
+        destroy(d);
+    }
+    // The nodes go a moment after their devices.
+    for (int tries = 0; tries < 200 && access(f->hid_single.node, F_OK) == 0; ++tries) {
+        sleep_ms(10);
+    }
+    verdict v;
+    const run touch = probe({"--touch"});
+    expect_run(
+        &v, touch, 1, "",
+        "zentu-probe: no touch screen among " + std::to_string(count_nodes()) + " input devices\n");
+    expect_run(&v, probe({"--area"}), 1, "", "zentu-probe: no touch screen among ");
+    expect_run(&v, probe({"--vibra"}), 0, std::string(f->vibra.node) + "\n", "");
+    report("probe: no touch screen at all", v, touch);
+}
+
+}  // namespace
+
+void run_probe_cases(const char* probe) {
+    probe_path = probe;
+    static fleet f;
+    verdict made;
+    if (!make_fleet(&f, &made)) {
+        report("probe: its devices", made, run{});
+        return;
+    }
+    listing_case(f);
+    choice_cases(f);
+    unopened_case(f);
+    vanished_node_case();
+    removal_race_case();
+    zentu_on_the_probed_path(&f);
+    no_touch_screen_case(&f);
+    destroy(&f.keyboard);
+    destroy(&f.mouse_like);
+    destroy(&f.vibra);
+}
