@@ -73,39 +73,27 @@ TEST(character_mode_time, follows_the_character_or_stands_alone) {
     EXPECT_EQ(r.out.find('\n'), std::string::npos);
 }
 
-TEST(character_mode_edges, empty_map_and_timeout) {
-    temp_path empty("");
-    child_setup setup;
-    setup.touch_steps = {{0, finger_down(1, 1)}};
-    child_result r = run_zentu({"-t", TOUCH, "-m", empty.path(), "-c"}, setup);
-    EXPECT_EQ(r.status, 255);
-    EXPECT_EQ(r.out, "");
+using map_files = table<run_case>;
 
-    r = run_zentu({"-t", TOUCH, "-m", empty.path(), "-c", "-d", "200", "--print-time-spent"});
-    EXPECT_EQ(r.status, 255);
-    EXPECT_EQ(r.out, "timeout\n");
+TEST_P(map_files, end_as_documented) {
+    expect_run(GetParam());
 }
 
-TEST(character_mode_edges, the_later_map_file_is_used) {
-    temp_path first("0 0 10 10 1 F\n");
-    temp_path second("0 0 10 10 2 S\n");
-    child_setup setup;
-    setup.touch_steps = {{0, finger_down(5, 5)}};
-    const child_result r =
-        run_zentu({"-t", TOUCH, "-m", first.path(), "-m", second.path(), "-c"}, setup);
-    EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.out, "S");
-}
+const temp_path keypad_map(keypad);
+const temp_path empty("");
+const temp_path first("0 0 10 10 1 F\n");
+const temp_path second("0 0 10 10 2 S\n");
+const std::string full = "cannot write standard output: No space left on device\n";
 
-TEST(character_mode_edges, lost_output_never_returns_the_buttons_value) {
-    temp_path map(keypad);
-    child_setup setup;
-    setup.stdout_path = "/dev/full";
-    setup.touch_steps = {{0, finger_down(50, 50)}};
-    const child_result r = run_zentu({"-t", TOUCH, "-m", map.path(), "-c"}, setup);
-    EXPECT_EQ(r.status, 254);
-    EXPECT_NE(r.err.find("cannot write standard output"), std::string::npos);
-}
+// clang-format off
+const run_case edges[] = {
+    {"empty_map", {"-t", TOUCH, "-m", empty.path(), "-c"}, {{0, finger_down(1, 1)}}, 255, ""},
+    {"empty_map_timeout", {"-t", TOUCH, "-m", empty.path(), "-c", "-d", "200", "--print-time-spent"}, {}, 255, "timeout\n"},
+    {"the_later_map_file_is_used", {"-t", TOUCH, "-m", first.path(), "-m", second.path(), "-c"}, {{0, finger_down(5, 5)}}, 2, "S"},
+    {"lost_output_never_returns_the_buttons_value", {"-t", TOUCH, "-m", keypad_map.path(), "-c"}, {{0, finger_down(50, 50)}}, 254, "", full, false, "/dev/full"},
+};
+// clang-format on
+INSTANTIATE_TEST_SUITE_P(character_mode_edges, map_files, testing::ValuesIn(edges), row_name{});
 
 }  // namespace
 

@@ -40,6 +40,7 @@ const run_case paths[] = {
     {"dev_null_map", {"-t", TOUCH, "-m", "/dev/null", "-a"}, {{0, finger_down(1, 1)}}, 255, "", ""},
     {"fifo_map_holds_no_entry", {"-t", TOUCH, "-m", fifo.path(), "-c", "-d", "2000"}, {{0, finger_down(5, 5)}}, 255, "", ""},
     {"fifo_vibration_device_takes_the_pulse", {"-t", TOUCH, "-v", fifo.path(), "-x"}, {{0, finger_down(5, 6)}}, 0, "5\n", ""},
+    {"help_to_a_full_stdout", {"-h"}, {}, 254, "", "cannot write standard output: No space left on device\n", false, "/dev/full"},
 };
 // clang-format on
 INSTANTIATE_TEST_SUITE_P(paths, hostile, testing::ValuesIn(paths), row_name{});
@@ -181,12 +182,6 @@ TEST(closed_stderr, with_stdin_and_stdout_closed_too_still_pulses_once_and_fails
         run_closed(vibra.path(), {.close_stdin = true, .close_stdout = true, .close_stderr = true});
     EXPECT_EQ(r.status, 254);
     expect_pulse(vibra.read());
-}
-
-TEST(full_stdout, help_that_cannot_be_written_is_an_error) {
-    const child_result r = run_zentu({"-h"}, {.stdout_path = "/dev/full"});
-    EXPECT_EQ(r.status, 254);
-    EXPECT_EQ(r.err, "cannot write standard output: No space left on device\n");
 }
 
 }  // namespace

@@ -51,10 +51,15 @@ const run_case endings[] = {
     {"dev_null_at_its_end_waiting_for_start", {"-t", "/dev/null", "-x", "-d", "3000"}, {}, 254, "", gone},
     {"dev_null_at_its_end_waiting_for_end", {"-t", "/dev/null", "-x", "--wait-for-end"}, {}, 254, "", gone},
 };
+// Output that cannot be written is an error, never a tap.
+const run_case lost_output[] = {
+    {"full_stdout_is_an_error", {"-t", TOUCH, "-x", "-y"}, {{0, finger_down(9, 8)}}, 254, "", "cannot write standard output: No space left on device\n", false, "/dev/full"},
+};
 // clang-format on
 INSTANTIATE_TEST_SUITE_P(outputs, runs, testing::ValuesIn(outputs), row_name{});
 INSTANTIATE_TEST_SUITE_P(wait_modes, runs, testing::ValuesIn(wait_modes), row_name{});
 INSTANTIATE_TEST_SUITE_P(gone_device, runs, testing::ValuesIn(endings), row_name{});
+INSTANTIATE_TEST_SUITE_P(lost_output, runs, testing::ValuesIn(lost_output), row_name{});
 
 // The time spent in ";N", or -1 when the output has none.
 long time_spent(const std::string& out) {
@@ -116,15 +121,6 @@ TEST(descriptor_zero, a_device_opened_as_stdin_is_used) {
     const child_result r = run_zentu({"-t", TOUCH, "-x", "-y"}, setup);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "9:8\n");
-}
-
-TEST(lost_output, full_stdout_is_an_error) {
-    child_setup setup;
-    setup.stdout_path = "/dev/full";
-    setup.touch_steps = {{0, finger_down(9, 8)}};
-    const child_result r = run_zentu({"-t", TOUCH, "-x", "-y"}, setup);
-    EXPECT_EQ(r.status, 254);
-    EXPECT_EQ(r.err, "cannot write standard output: No space left on device\n");
 }
 
 // The README's try-it command: the player feeding a recording to zentu.

@@ -50,8 +50,9 @@ struct run_case : test_case {
     std::vector<step> touch;
     int status;
     std::string out;
-    std::string err = "";      // all of standard error
-    bool close_touch = false;  // the device goes away after the steps
+    std::string err = "";          // all of standard error
+    bool close_touch = false;      // the device goes away after the steps
+    std::string stdout_path = "";  // standard output goes there, not captured
 };
 
 // Runs zentu as the row says; checks status, both outputs and that it ends

@@ -98,14 +98,14 @@ inline std::string compare_with_model(const map_analysis& a, const std::vector<m
     }
     for (size_t e = 0; e < entries.size(); ++e) {
         if (a.won[e] != m.won[e]) {
-            return "entry " + std::to_string(e) + " wins " + std::to_string(a.won[e]) +
-                   ", model " + std::to_string(m.won[e]);
+            return "entry " + std::to_string(e) + " wins " + std::to_string(a.won[e]) + ", model " +
+                   std::to_string(m.won[e]);
         }
         const map_entry& l = a.label[e];
-        if (m.won[e] > 0 && (box_points(l) == 0 || box_points(box_intersection(l, entries[e])) !=
-                                                      box_points(l) ||
-                             model_winner(entries, l.x2, l.y2) != e ||
-                             model_winner(entries, l.x1 + 1, l.y1 + 1) != e)) {
+        if (m.won[e] > 0 &&
+            (box_points(l) == 0 || box_points(box_intersection(l, entries[e])) != box_points(l) ||
+             model_winner(entries, l.x2, l.y2) != e ||
+             model_winner(entries, l.x1 + 1, l.y1 + 1) != e)) {
             return "entry " + std::to_string(e) + " label " + model_box(l) + " is not its own";
         }
     }
@@ -134,17 +134,19 @@ inline std::string compare_with_model(const map_analysis& a, const std::vector<m
     for (const map_entry& o : a.overlaps) {
         for (int64_t y = int64_t{o.y1} + 1; y <= o.y2; ++y) {
             for (int64_t x = int64_t{o.x1} + 1; x <= o.x2; ++x) {
-                const auto held = std::count_if(entries.begin(), entries.end(), [&](const map_entry& e) {
-                    return entry_holds(e, static_cast<int32_t>(x), static_cast<int32_t>(y));
-                });
+                const auto held =
+                    std::count_if(entries.begin(), entries.end(), [&](const map_entry& e) {
+                        return entry_holds(e, static_cast<int32_t>(x), static_cast<int32_t>(y));
+                    });
                 if (held < 2) {
-                    return "overlap " + model_box(o) + " has a point held by " + std::to_string(held);
+                    return "overlap " + model_box(o) + " has a point held by " +
+                           std::to_string(held);
                 }
                 ++overlap;
             }
         }
     }
     return overlap == m.overlap_points ? ""
-                                       : "overlaps hold " + std::to_string(overlap) + " points, model " +
-                                             std::to_string(m.overlap_points);
+                                       : "overlaps hold " + std::to_string(overlap) +
+                                             " points, model " + std::to_string(m.overlap_points);
 }
