@@ -4,7 +4,6 @@
 
 #include <linux/input.h>
 
-#include "query.h"
 #include "touch.h"
 
 namespace {
@@ -17,7 +16,7 @@ struct slot_values {
 
 bool slot_query(int fd, uint32_t code, slot_values* v) {
     v->code = code;
-    return query(fd, EVIOCGMTSLOTS(sizeof *v), v);
+    return query_device(fd, EVIOCGMTSLOTS(sizeof *v), v);
 }
 
 bool has(const unsigned char* bits, int code) {
@@ -28,7 +27,7 @@ bool has(const unsigned char* bits, int code) {
 // current slot must be one of them, and the slots must answer.
 int usable_slots(int fd) {
     input_absinfo slot{};
-    if (!query(fd, EVIOCGABS(ABS_MT_SLOT), &slot) || slot.maximum < 0 ||
+    if (!query_device(fd, EVIOCGABS(ABS_MT_SLOT), &slot) || slot.maximum < 0 ||
         slot.maximum >= TOUCH_MAX_SLOTS || slot.value < 0 || slot.value > slot.maximum) {
         return 0;
     }
@@ -40,7 +39,7 @@ bool read_slots(int fd, touch_state* s) {
     input_absinfo current{};
     slot_values x{};
     slot_values y{};
-    if (!query(fd, EVIOCGABS(ABS_MT_SLOT), &current) || current.value < 0 ||
+    if (!query_device(fd, EVIOCGABS(ABS_MT_SLOT), &current) || current.value < 0 ||
         current.value >= s->slots || !slot_query(fd, ABS_MT_POSITION_X, &x) ||
         !slot_query(fd, ABS_MT_POSITION_Y, &y)) {
         return false;
@@ -59,7 +58,7 @@ bool read_slots(int fd, touch_state* s) {
 bool read_single(int fd, touch_state* s) {
     input_absinfo x{};
     input_absinfo y{};
-    if (!query(fd, EVIOCGABS(ABS_X), &x) || !query(fd, EVIOCGABS(ABS_Y), &y)) {
+    if (!query_device(fd, EVIOCGABS(ABS_X), &x) || !query_device(fd, EVIOCGABS(ABS_Y), &y)) {
         return false;
     }
     s->x = x.value;
@@ -72,7 +71,7 @@ bool read_single(int fd, touch_state* s) {
 int get_touch_kind(int fd, int* slots) {
     *slots = 0;
     unsigned char bits[ABS_CNT / 8 + 1] = {};
-    if (!query(fd, EVIOCGBIT(EV_ABS, sizeof bits), bits)) {
+    if (!query_device(fd, EVIOCGBIT(EV_ABS, sizeof bits), bits)) {
         return TOUCH_KIND_PLAIN;
     }
     // Capacitive screens report ABS_X/ABS_Y too, for old readers; the

@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include "probe.h"
-#include "touch/query.h"
 #include "touch/touch.h"
 
 namespace {
@@ -26,13 +25,13 @@ bool is_gone(int error) {
 // The axes the tap wait reads for this kind of device.
 void read_area(int fd, probe_device* d) {
     const bool single = d->touch_kind == TOUCH_KIND_SINGLE;
-    d->has_area = query(fd, EVIOCGABS(single ? ABS_X : ABS_MT_POSITION_X), &d->x) &&
-                  query(fd, EVIOCGABS(single ? ABS_Y : ABS_MT_POSITION_Y), &d->y);
+    d->has_area = query_device(fd, EVIOCGABS(single ? ABS_X : ABS_MT_POSITION_X), &d->x) &&
+                  query_device(fd, EVIOCGABS(single ? ABS_Y : ABS_MT_POSITION_Y), &d->y);
 }
 
 void classify(int fd, probe_device* d) {
     unsigned char ev[EV_CNT / 8 + 1] = {};
-    if (!query(fd, EVIOCGBIT(0, sizeof ev), ev)) {
+    if (!query_device(fd, EVIOCGBIT(0, sizeof ev), ev)) {
         d->open_error = errno;
         d->kind = is_gone(errno) ? PROBE_ERROR : PROBE_OTHER;
         d->reason = REASON_NOT_INPUT_DEVICE;
@@ -40,10 +39,10 @@ void classify(int fd, probe_device* d) {
     }
     unsigned char keys[KEY_CNT / 8 + 1] = {};
     unsigned char props[INPUT_PROP_CNT / 8 + 1] = {};
-    const bool btn_touch = query(fd, EVIOCGBIT(EV_KEY, sizeof keys), keys) && has(keys, BTN_TOUCH);
-    d->direct = query(fd, EVIOCGPROP(sizeof props), props) && has(props, INPUT_PROP_DIRECT);
+    const bool btn_touch = query_device(fd, EVIOCGBIT(EV_KEY, sizeof keys), keys) && has(keys, BTN_TOUCH);
+    d->direct = query_device(fd, EVIOCGPROP(sizeof props), props) && has(props, INPUT_PROP_DIRECT);
     d->ff = has(ev, EV_FF);
-    if (!query(fd, EVIOCGNAME(sizeof d->name - 1), d->name)) {
+    if (!query_device(fd, EVIOCGNAME(sizeof d->name - 1), d->name)) {
         d->name[0] = '\0';
     }
     d->touch_kind = get_touch_kind(fd, &d->slots);
@@ -59,7 +58,7 @@ void classify(int fd, probe_device* d) {
     // A device removed while it was asked answers the later queries with
     // failures that look like a plain device: ask once more.
     int version = 0;
-    if (!query(fd, EVIOCGVERSION, &version) && is_gone(errno)) {
+    if (!query_device(fd, EVIOCGVERSION, &version) && is_gone(errno)) {
         d->kind = PROBE_ERROR;
         d->open_error = errno;
     }
