@@ -3,6 +3,7 @@
 // the built tool on the example maps and on outputs that fail.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <sstream>
@@ -329,7 +330,7 @@ TEST(ZentuMapTool, ChecksTheGridItWrites) {
 }
 
 const std::string usage_start = "usage: zentu-map check MAP";
-const std::string full = "zentu-map: cannot write the output: No space left on device\n";
+const std::string full = perror_text("zentu-map: cannot write the output", ENOSPC);
 
 struct tool_case : test_case {
     std::vector<std::string> args;
@@ -369,8 +370,8 @@ TEST_P(ZentuMapEnds, WithItsStatusAndAMessage) {
 
 // clang-format off
 const tool_case tool_rows[] = {
-    {"missing_map", {"check", "/nonexistent/zentu.map"}, 2, "zentu-map: cannot read /nonexistent/zentu.map: No such file or directory\n"},
-    {"directory_map", {"svg", "/tmp"}, 2, "zentu-map: cannot read /tmp: Is a directory\n"},
+    {"missing_map", {"check", "/nonexistent/zentu.map"}, 2, perror_text("zentu-map: cannot read /nonexistent/zentu.map", ENOENT)},
+    {"directory_map", {"svg", "/tmp"}, 2, perror_text("zentu-map: cannot read /tmp", EISDIR)},
     {"no_command", {}, 2, "zentu-map: no command\n"},
     {"unknown_command", {"chek", "@phone"}, 2, "zentu-map: unknown command chek\n"},
     {"no_map", {"check"}, 2, "zentu-map: no map file\n"},
@@ -386,7 +387,7 @@ const tool_case tool_rows[] = {
     {"svg_full", {"svg", "@phone"}, 3, full, out_to("/dev/full")},
     {"grid_full", {"grid", "--area", "0..9x0..9", "--cols", "1", "--rows", "1", "--keys", "a"}, 3, full, out_to("/dev/full")},
     {"help_full", {"--help"}, 3, full, out_to("/dev/full")},
-    {"check_closed", {"check", "@phone"}, 3, "zentu-map: cannot write the output: Bad file descriptor\n", stdout_closed()},
+    {"check_closed", {"check", "@phone"}, 3, perror_text("zentu-map: cannot write the output", EBADF), stdout_closed()},
 };
 // clang-format on
 INSTANTIATE_TEST_SUITE_P(Failures, ZentuMapEnds, testing::ValuesIn(tool_rows), row_name{});

@@ -1,6 +1,7 @@
 // The help text, printed line by line with puts.
 #include <array>
 #include <cstdio>
+#include <string_view>
 
 #include "main.h"
 
@@ -62,6 +63,16 @@ constexpr std::array help_lines = {
     "   On timeout the utility returns -1.",
     "   On error cases the utility returns -2.",
 };
+
+// What puts writes: every line and its newline.
+constexpr int help_size() {
+    int size = 0;
+    for (const char* line : help_lines) {
+        size += static_cast<int>(std::string_view(line).size()) + 1;
+    }
+    return size;
+}
+static_assert(help_size() <= OUTPUT_BUFFER_SIZE, "the help text must fit standard output's buffer");
 
 }  // namespace
 

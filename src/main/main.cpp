@@ -87,7 +87,7 @@ int check_output(int status) {
 // Standard output's buffer. Left to the library it would be allocated at
 // the first output, and that first allocation (heap set-up, its system
 // calls and page faults) would sit between the tap and the caller's answer.
-char outputBuffer[BUFSIZ];
+char outputBuffer[OUTPUT_BUFFER_SIZE];
 
 }  // namespace
 

@@ -44,6 +44,12 @@ struct settings {
 
 void print_help();
 
+// Standard output's buffer, the program's own so it is the same with every
+// C library (BUFSIZ is 8192 with glibc, 1024 with musl). The help text, the
+// longest output, fits whole: it reaches the descriptor in one write at the
+// final flush, so a failing write still has its errno when main reports it.
+inline constexpr int OUTPUT_BUFFER_SIZE = 4096;
+
 // Longest decimal text of a signed 32-bit value: "-2147483648".
 inline constexpr int DECIMAL_MAX = 11;
 

@@ -2,6 +2,8 @@
 // the time spent, and its value as exit status.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "child.h"
 #include "files.h"
 #include "table.h"
@@ -83,7 +85,7 @@ const temp_path keypad_map(keypad);
 const temp_path empty("");
 const temp_path first("0 0 10 10 1 F\n");
 const temp_path second("0 0 10 10 2 S\n");
-const std::string full = "cannot write standard output: No space left on device\n";
+const std::string full = perror_text("cannot write standard output", ENOSPC);
 
 // clang-format off
 const run_case edges[] = {

@@ -2,6 +2,8 @@
 // rejected options.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "child.h"
 #include "files.h"
 #include "table.h"
@@ -16,7 +18,9 @@ TEST_P(cli, prints_and_ends_as_documented) {
 
 const std::string help = read_file(std::string(ZENTU_TEST_DATA) + "/help.txt");
 const std::string no_file = "/nonexistent/zentu-test";
-const std::string enoent = ": No such file or directory\n";
+const std::string touch_fail = "cannot open touch input device";
+const std::string vibra_fail = "cannot open vibration output device";
+const std::string map_fail = "cannot open mapping table";
 const std::string no_touch = "touch input device is mandatory parameter\n";
 const std::string no_map = "there is no mapping table\n";
 
@@ -30,11 +34,11 @@ const run_case validation[] = {
     {"touch_checked_before_output", {"-c"}, {}, 254, no_touch},
 };
 const run_case opens[] = {
-    {"touch", {"-t", no_file, "-x"}, {}, 254, "", "cannot open touch input device" + enoent},
-    {"touch_before_help", {"-t", no_file, "-h"}, {}, 254, "", "cannot open touch input device" + enoent},
-    {"vibra", {"-t", TOUCH, "-v", no_file, "-x"}, {}, 254, "", "cannot open vibration output device" + enoent},
-    {"map", {"--map-file=" + no_file, "-t", TOUCH, "-c"}, {}, 254, "", "cannot open mapping table" + enoent},
-    {"vibra_directory", {"-t", TOUCH, "-v", "/", "-x"}, {}, 254, "", "cannot open vibration output device: Is a directory\n"},
+    {"touch", {"-t", no_file, "-x"}, {}, 254, "", perror_text(touch_fail, ENOENT)},
+    {"touch_before_help", {"-t", no_file, "-h"}, {}, 254, "", perror_text(touch_fail, ENOENT)},
+    {"vibra", {"-t", TOUCH, "-v", no_file, "-x"}, {}, 254, "", perror_text(vibra_fail, ENOENT)},
+    {"map", {"--map-file=" + no_file, "-t", TOUCH, "-c"}, {}, 254, "", perror_text(map_fail, ENOENT)},
+    {"vibra_directory", {"-t", TOUCH, "-v", "/", "-x"}, {}, 254, "", perror_text(vibra_fail, EISDIR)},
 };
 const run_case helps[] = {
     {"short", {"-h"}, {}, 0, help},
@@ -50,10 +54,10 @@ INSTANTIATE_TEST_SUITE_P(help, cli, testing::ValuesIn(helps), row_name{});
 
 // A rejected option prints the parser's complaint and the help, and is an
 // error: a misspelt option must not look like a tap at coordinates. The
-// complaint names the program as started, so only its words are checked.
+// complaint is the C library's, in its own words, so only its shape is
+// checked: one line on standard error.
 struct rejected_case : test_case {
     std::vector<std::string> args;
-    std::string complaint;
 };
 
 using rejected = table<rejected_case>;
@@ -63,16 +67,17 @@ TEST_P(rejected, prints_the_complaint_and_the_help) {
     const child_result r = run_zentu(c.args);
     EXPECT_EQ(r.status, 254);
     EXPECT_EQ(r.out, help);
-    EXPECT_NE(r.err.find(c.complaint), std::string::npos) << r.err;
+    EXPECT_GT(r.err.size(), 1U);
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
 }
 
 // clang-format off
 const rejected_case rejections[] = {
-    {"unknown_long", {"-t", TOUCH, "-x", "--bogus"}, "unrecognized option"},
-    {"unknown_short", {"-t", TOUCH, "-q"}, "invalid option"},
-    {"delay_without_argument", {"-t", TOUCH, "-x", "-d"}, "requires an argument"},
-    {"ambiguous_abbreviation", {"-t", TOUCH, "-x", "--wait-for"}, "ambiguous"},
-    {"argument_to_flag", {"-t", TOUCH, "--print-x=1"}, "doesn't allow an argument"},
+    {"unknown_long", {"-t", TOUCH, "-x", "--bogus"}},
+    {"unknown_short", {"-t", TOUCH, "-q"}},
+    {"delay_without_argument", {"-t", TOUCH, "-x", "-d"}},
+    {"ambiguous_abbreviation", {"-t", TOUCH, "-x", "--wait-for"}},
+    {"argument_to_flag", {"-t", TOUCH, "--print-x=1"}},
 };
 // clang-format on
 INSTANTIATE_TEST_SUITE_P(rejected_options, rejected, testing::ValuesIn(rejections), row_name{});

@@ -2,6 +2,8 @@
 // and its help. What the lines mean is tested on the parser.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "child.h"
 #include "files.h"
 #include "table.h"
@@ -46,9 +48,9 @@ const std::string tap = "E: 0.000000 0001 014a 1\nE: 0.000000 0000 0000 0\n";
 // clang-format off
 const play_case rows[] = {
     {"plays", {"--no-pause"}, tap, 0, "", 2},
-    {"directory", {"/tmp"}, "", 1, "zentu-play: cannot read /tmp: Is a directory\n"},
-    {"missing", {"/nonexistent/tap.events"}, "", 1, "/nonexistent/tap.events: No such file or directory\n"},
-    {"closed_stdin", {}, "", 1, "zentu-play: cannot read standard input: Bad file descriptor\n", 0, closed_stdin()},
+    {"directory", {"/tmp"}, "", 1, perror_text("zentu-play: cannot read /tmp", EISDIR)},
+    {"missing", {"/nonexistent/tap.events"}, "", 1, perror_text("/nonexistent/tap.events", ENOENT)},
+    {"closed_stdin", {}, "", 1, perror_text("zentu-play: cannot read standard input", EBADF), 0, closed_stdin()},
     {"field_beyond_its_record", {"--no-pause"}, tap + "E: 0.000000 10001 0000 0\n", 1, "zentu-play: standard input:3: type beyond ffff\n", 2},
     {"overlong_event_line", {}, "E: 0.000000 0001 014a 1" + std::string(600, ' ') + "\n", 1, "zentu-play: standard input:1: longer than 511 characters\n"},
     // The comment swallows the first event line of tap whole; the second plays.

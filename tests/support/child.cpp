@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <stdexcept>
 
 namespace {
@@ -122,6 +123,10 @@ void collect(int out_fd, int err_fd, child_result* r) {
 }
 
 }  // namespace
+
+std::string perror_text(const std::string& what, int err) {
+    return what + ": " + strerror(err) + "\n";
+}
 
 child_setup with_touch(std::vector<step> steps) {
     child_setup setup;

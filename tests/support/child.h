@@ -37,6 +37,10 @@ struct child_result {
 child_result run_program(const std::string& binary, const std::vector<std::string>& args,
                          const child_setup& setup = {});
 
+// What perror prints for what and err, in the words of the C library the
+// program was linked with (the same as the tests').
+std::string perror_text(const std::string& what, int err);
+
 // Runs the built zentu with args.
 child_result run_zentu(const std::vector<std::string>& args, const child_setup& setup = {});
 
