@@ -1,7 +1,5 @@
 # zentu-map: its analysis on memory files, and the built tool on the
 # example maps. Included from tests/CMakeLists.txt.
-find_package(GTest REQUIRED)
-include(GoogleTest)
 find_program(ZENTU_XMLLINT xmllint)
 if(NOT ZENTU_XMLLINT)
   set(ZENTU_XMLLINT "")
