@@ -88,7 +88,10 @@ TEST(time_spent, is_measured_when_the_tap_ends_the_wait) {
     r = run_zentu({"-t", TOUCH, "-x", "-y", "--print-time-spent"},
                   with_touch({{400, finger_down(1, 2)}}));
     EXPECT_EQ(r.out.substr(0, 4), "1:2;");
-    EXPECT_GE(time_spent(r.out), 350);  // the child's clock starts a little after ours
+    // The child's clock starts after ours: a little on the host, up to a
+    // few hundred ms when the emulator starts it on a loaded machine. Far
+    // from 0 is what shows the wait was measured.
+    EXPECT_GE(time_spent(r.out), 200);
     EXPECT_LT(time_spent(r.out), 1000);
 }
 
