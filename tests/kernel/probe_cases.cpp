@@ -311,13 +311,17 @@ void zentu_on_the_probed_path(fleet* f) {
 }
 
 void no_touch_screen_case(fleet* f) {
-    for (device* d :
-         {&f->touchpad, &f->slotted, &f->plain, &f->single, &f->odd, &f->hid_mt, &f->hid_single}) {
+    device* const screens[] = {&f->touchpad, &f->slotted, &f->plain,     &f->single,
+                               &f->odd,      &f->hid_mt,  &f->hid_single};
+    for (device* d : screens) {
         destroy(d);
     }
-    // The nodes go a moment after their devices.
-    for (int tries = 0; tries < 200 && access(f->hid_single.node, F_OK) == 0; ++tries) {
-        sleep_ms(10);
+    // The nodes go a moment after their devices; the count below must not
+    // change under the probe.
+    for (const device* d : screens) {
+        for (int tries = 0; tries < 200 && access(d->node, F_OK) == 0; ++tries) {
+            sleep_ms(10);
+        }
     }
     verdict v;
     const run touch = probe({"--touch"});
