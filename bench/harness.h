@@ -24,11 +24,12 @@ struct child {
 };
 
 double now_us();
-child start_child(const std::vector<std::string>& argv);
+// With keep_output false, its standard output goes to /dev/null.
+child start_child(const std::vector<std::string>& argv, bool keep_output = true);
 // Reaps the child and collects its output; wall_us is the caller's to fill.
 run_result finish_child(child c);
 // start + finish, timed from before the start.
-run_result run_timed(const std::vector<std::string>& argv);
+run_result run_timed(const std::vector<std::string>& argv, bool keep_output = true);
 
 // Opens a FIFO for writing once its reader has opened it; -1 after 5 s.
 int open_fifo_writer(const char* path, pid_t reader);

@@ -1,6 +1,7 @@
 // zentu-bench: prints a Markdown table of zentu's speed next to its
 // baselines, measured in one run on this machine.
-//   zentu-bench [--quick]
+//   zentu-bench [--quick] [--zentu-map]
+// --zentu-map measures zentu-map alone.
 #include <gnu/libc-version.h>
 #include <limits.h>
 #include <stdlib.h>
@@ -23,6 +24,8 @@ struct plan {
     std::vector<int> size_runs{201, 201, 31, 11};
     int idle_runs = 3;
     int idle_ms = 3000;
+    std::vector<long> map_sizes{1000, 10000, 100000, 1000000};
+    bool map_only = false;
 };
 
 plan quick_plan() {
@@ -32,6 +35,7 @@ plan quick_plan() {
     p.sizes = {10, 1000, 100000};
     p.size_runs = {21, 21, 5};
     p.idle_runs = 1;
+    p.map_sizes = {1000, 10000};
     return p;
 }
 
@@ -192,14 +196,27 @@ void print_rest(const idle_figures& idle, const tap_figures& file, const scan_fi
 }  // namespace
 
 int main(int argc, char** argv) {
-    const plan p = (argc > 1 && strcmp(argv[1], "--quick") == 0) ? quick_plan() : plan{};
+    plan p;
+    for (int i = 1; i < argc; ++i) {
+        if (strcmp(argv[i], "--quick") == 0) {
+            p = quick_plan();
+        }
+    }
+    for (int i = 1; i < argc; ++i) {
+        p.map_only = p.map_only || strcmp(argv[i], "--zentu-map") == 0;
+    }
     char dir[] = "/tmp/zentu-bench.XXXXXX";
     if (mkdtemp(dir) == nullptr) {
         fail("cannot create", dir);
     }
-    const bench_setup b{ZENTU_BENCH_ZENTU, ZENTU_BENCH_FLOOR, ZENTU_BENCH_DUTIES,
-                        ZENTU_BENCH_SCAN,  find_awk(),        dir};
+    const bench_setup b{ZENTU_BENCH_ZENTU, ZENTU_BENCH_FLOOR, ZENTU_BENCH_DUTIES, ZENTU_BENCH_SCAN,
+                        find_awk(),        ZENTU_BENCH_MAP,   dir};
     print_machine(p, b);
+    if (p.map_only) {
+        measure_zentu_map(b, p.map_sizes);
+        rmdir(dir);
+        return 0;
+    }
     const tap_figures fifo = measure_fifo_tap(b, p.tap_runs);
     const tap_figures file = measure_file_tap(b, p.tap_runs);
     print_taps(fifo, file, p.tap_runs);
@@ -209,6 +226,8 @@ int main(int argc, char** argv) {
     }
     print_scans(scans, p.size_runs);
     print_rest(measure_idle(b, p.idle_runs, p.idle_ms), file, scans.back(), b);
+    printf("\n");
+    measure_zentu_map(b, p.map_sizes);
     rmdir(dir);
     return 0;
 }

@@ -26,7 +26,7 @@ void fail(const char* what, const std::string& detail) {
     exit(1);
 }
 
-child start_child(const std::vector<std::string>& argv) {
+child start_child(const std::vector<std::string>& argv, bool keep_output) {
     int p[2];
     if (pipe2(p, O_CLOEXEC) != 0) {
         fail("pipe", argv[0]);
@@ -34,7 +34,11 @@ child start_child(const std::vector<std::string>& argv) {
     posix_spawn_file_actions_t fa;
     posix_spawn_file_actions_init(&fa);
     posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&fa, p[1], 1);
+    if (keep_output) {
+        posix_spawn_file_actions_adddup2(&fa, p[1], 1);
+    } else {
+        posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
+    }
     std::vector<char*> args;
     for (const std::string& a : argv) {
         args.push_back(const_cast<char*>(a.c_str()));
@@ -66,9 +70,9 @@ run_result finish_child(child c) {
     return r;
 }
 
-run_result run_timed(const std::vector<std::string>& argv) {
+run_result run_timed(const std::vector<std::string>& argv, bool keep_output) {
     const double t0 = now_us();
-    run_result r = finish_child(start_child(argv));
+    run_result r = finish_child(start_child(argv, keep_output));
     r.wall_us = r.exited_us - t0;
     return r;
 }

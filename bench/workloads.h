@@ -12,6 +12,7 @@ struct bench_setup {
     std::string duties;  // the floor with a poll before each read and the answer
     std::string scan;    // fgets + strtok + strtoul map scan
     std::string awk;     // empty when there is none
+    std::string map;     // zentu-map
     std::string dir;     // scratch directory
 };
 
@@ -53,3 +54,5 @@ tap_figures measure_file_tap(const bench_setup& b, int runs);
 scan_figures measure_scan(const bench_setup& b, long lines, int runs);
 // 4: a wait of wait_ms with the device open and silent.
 idle_figures measure_idle(const bench_setup& b, int runs, int wait_ms);
+// 6: zentu-map check and svg on generated maps of each size and shape.
+void measure_zentu_map(const bench_setup& b, const std::vector<long>& sizes);
