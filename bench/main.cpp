@@ -209,8 +209,13 @@ int main(int argc, char** argv) {
     if (mkdtemp(dir) == nullptr) {
         fail("cannot create", dir);
     }
-    const bench_setup b{ZENTU_BENCH_ZENTU, ZENTU_BENCH_FLOOR, ZENTU_BENCH_DUTIES, ZENTU_BENCH_SCAN,
-                        find_awk(),        ZENTU_BENCH_MAP,   dir};
+    const bench_setup b{ZENTU_BENCH_ZENTU,
+                        ZENTU_BENCH_FLOOR,
+                        ZENTU_BENCH_DUTIES,
+                        ZENTU_BENCH_SCAN,
+                        find_awk(),
+                        ZENTU_BENCH_MAP,
+                        dir};
     print_machine(p, b);
     if (p.map_only) {
         measure_zentu_map(b, p.map_sizes);

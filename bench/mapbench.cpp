@@ -1,9 +1,9 @@
 // 6: zentu-map check and svg on generated maps of three shapes, timed as
 // whole runs with their output thrown away, and their peak memory.
+#include <unistd.h>
 #include <cmath>
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 #include "workloads.h"
 
@@ -53,7 +53,8 @@ std::string write_map(const std::string& path, const map_shape& shape, long n) {
                 s = (s * 1103515245 + 12345) % 2147483648UL;
                 v = static_cast<long>(s % m) + 1;
             }
-            fprintf(f, "%ld %ld %ld %ld %ld o\n", m - e[0], m - e[1], m + e[2], m + e[3], i % 250 + 1);
+            fprintf(f, "%ld %ld %ld %ld %ld o\n", m - e[0], m - e[1], m + e[2], m + e[3],
+                    i % 250 + 1);
         }
         screen = std::to_string(2 * m + 2) + "x" + std::to_string(2 * m + 2);
     }

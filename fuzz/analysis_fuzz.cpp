@@ -22,8 +22,9 @@ int32_t small(uint8_t byte) {
 map_entry rectangle(const uint8_t* b) {
     const int32_t x1 = small(b[0]);
     const int32_t y1 = small(b[1]);
-    return {x1, y1, x1 + static_cast<int32_t>(b[2] % 24) - 2, y1 + static_cast<int32_t>(b[3] % 24) - 2,
-            0, 'k'};
+    return {
+        x1, y1, x1 + static_cast<int32_t>(b[2] % 24) - 2, y1 + static_cast<int32_t>(b[3] % 24) - 2,
+        0,  'k'};
 }
 
 void run_commands(const uint8_t* data, size_t size) {
@@ -55,7 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         entries.push_back(rectangle(data + at));
     }
     const map_entry* s = with_screen ? &screen : nullptr;
-    const map_analysis a = analyse_entries(entries, s, screen, default_limits(entries.size(), true));
+    const map_analysis a =
+        analyse_entries(entries, s, screen, default_limits(entries.size(), true));
     if (const std::string why = compare_with_model(a, entries, s); !why.empty()) {
         fprintf(stderr, "analysis differs from the model: %s\n", why.c_str());
         abort();

@@ -75,7 +75,8 @@ TEST(RecordingPause, NeverNegativeNeverOverflowing) {
     EXPECT_EQ(pause_us(at(3, 0), at(1, 500000)), 0);
     EXPECT_EQ(pause_us(at(2, 7), at(2, 7)), 0);
     const long long far = std::numeric_limits<decltype(input_event{}.input_event_sec)>::max();
-    EXPECT_EQ(pause_us(at(0, 0), at(far, 999999)), far > LLONG_MAX / 1000000 ? LLONG_MAX : far * 1000000 + 999999);
+    EXPECT_EQ(pause_us(at(0, 0), at(far, 999999)),
+              far > LLONG_MAX / 1000000 ? LLONG_MAX : far * 1000000 + 999999);
 }
 
 // A line too long for the buffer is read to its end: its tail is no line

@@ -171,15 +171,22 @@ INSTANTIATE_TEST_SUITE_P(
                    "0 0 10 10 5\n",
                    2,
                    {"m:1: warning: skipped: fewer than six fields (5)"}},
-        check_case{"NoEntries", "# nothing yet\n", 1,
+        check_case{"NoEntries",
+                   "# nothing yet\n",
+                   1,
                    {"m: warning: no entries: zentu answers every tap with 255",
                     "m: 0 entries, 1 skipped, 1 warning"}},
-        check_case{"EmptyFile", "", 1, {"m: warning: no entries: zentu answers every tap with 255"}},
+        check_case{
+            "EmptyFile", "", 1, {"m: warning: no entries: zentu answers every tap with 255"}},
         // Past a hundred earlier entries, the rest are counted, not named.
-        check_case{"ManyHiders", strips(101) + "0 0 101 10 1 w\n", 1,
+        check_case{"ManyHiders",
+                   strips(101) + "0 0 101 10 1 w\n",
+                   1,
                    {"m:102: warning: wholly hidden by earlier entries (" + line_list(100) +
                     " and 1 more): no tap reaches it"}},
-        check_case{"ManyPartialOverlaps", strips(102) + "0 0 200 10 1 w\n", 101,
+        check_case{"ManyPartialOverlaps",
+                   strips(102) + "0 0 200 10 1 w\n",
+                   101,
                    {"m:103: warning: partly overlaps line 100 on 99 < x <= 100, 0 < y <= 10, where "
                     "line 100 comes first and takes 10 of 2000 points",
                     "m:103: warning: partly overlaps 2 more earlier entries, which take 20 of 2000 "
@@ -274,7 +281,8 @@ TEST(Analysis, StopsWithinItsBudget) {
     EXPECT_FALSE(a.coverage);
     EXPECT_LT(a.analysed, entries.size());
     EXPECT_GE(a.analysed, 40U);
-    const std::vector<map_entry> prefix(entries.begin(), entries.begin() + static_cast<long>(a.analysed));
+    const std::vector<map_entry> prefix(entries.begin(),
+                                        entries.begin() + static_cast<long>(a.analysed));
     EXPECT_EQ(compare_with_model(a, prefix, nullptr), "");
 }
 

@@ -48,8 +48,8 @@ struct open_run {
     uint32_t end;
     uint32_t winner;
     uint8_t holders;
-    int32_t y1;          // the run holds y1 < y <= (where it ends)
-    bool asked = false;  // earlier entries under it looked up
+    int32_t y1;                   // the run holds y1 < y <= (where it ends)
+    bool asked = false;           // earlier entries under it looked up
     std::vector<uint32_t> under;  // later entries it takes points from
 };
 
@@ -57,8 +57,12 @@ class sweep {
 public:
     sweep(const std::vector<map_entry>& entries, size_t count, const map_entry* screen,
           const map_entry& frame, size_t budget, map_analysis* out)
-        : entries_(entries), count_(static_cast<uint32_t>(count)), screen_(screen), frame_(frame),
-          budget_(budget), out_(out) {
+        : entries_(entries),
+          count_(static_cast<uint32_t>(count)),
+          screen_(screen),
+          frame_(frame),
+          budget_(budget),
+          out_(out) {
         for (uint32_t e = 0; e <= count_; ++e) {
             if (const map_entry* b = box(e); b != nullptr) {
                 xs_.push_back(b->x1);
@@ -143,7 +147,7 @@ private:
     [[nodiscard]] std::pair<uint32_t, uint32_t> leaf_range(uint32_t e) const { return ranges_[e]; }
 
     // Children of the node for [l, r) with middle m: l..m at v + 1, m..r after it.
-    static size_t right_child(size_t v, uint32_t l, uint32_t m) { return v + 2 * (m - l); }
+    static size_t right_child(size_t v, uint32_t l, uint32_t m) { return v + size_t{2} * (m - l); }
 
     void drop_dead(node& n) {
         const auto later = std::greater<>();
@@ -173,13 +177,14 @@ private:
         n.live_in_tree = n.live + a.live_in_tree + b.live_in_tree;
     }
 
+    // NOLINTNEXTLINE(misc-no-recursion): as deep as the tree, some 22 levels for 2^21 edges
     void update(size_t v, uint32_t l, uint32_t r, uint32_t a, uint32_t b, uint32_t e, bool add) {
         if (b <= l || r <= a) {
             return;
         }
-        node& n = tree_[v];
-        const int32_t step = add ? 1 : -1;
         if (a <= l && r <= b) {
+            node& n = tree_[v];
+            const int32_t step = add ? 1 : -1;
             n.live += step;
             n.holders += e < count_ ? step : 0;
             if (add) {
@@ -197,6 +202,7 @@ private:
 
     // Appends the runs of [s, t) below node v; winner and holders come in
     // from the node's ancestors.
+    // NOLINTNEXTLINE(misc-no-recursion): as deep as the tree, some 22 levels for 2^21 edges
     void collect(size_t v, uint32_t l, uint32_t r, uint32_t s, uint32_t t, uint32_t winner,
                  int32_t holders, std::vector<run_shape>* shapes) {
         if (t <= l || r <= s) {
@@ -331,6 +337,7 @@ private:
         }
     }
 
+    // NOLINTNEXTLINE(misc-no-recursion): as deep as the tree, some 22 levels for 2^21 edges
     void find_holders(size_t v, uint32_t l, uint32_t r, uint32_t s, uint32_t t, open_run* run,
                       int32_t y) {
         const node& n = tree_[v];
@@ -338,7 +345,7 @@ private:
             return;
         }
         for (const uint32_t e : n.heap) {
-            if (dead_[e] == 0 && e < count_ && e > run->winner && stamp_[e] != query_ &&
+            if (e < count_ && dead_[e] == 0 && e > run->winner && stamp_[e] != query_ &&
                 entries_[e].y1 < y) {
                 stamp_[e] = query_;
                 pair(run, e);
@@ -405,7 +412,8 @@ bool try_analysis(const std::vector<map_entry>& entries, size_t count, const map
     });
     std::vector<taking> merged;
     for (const taking& t : a->taken) {
-        if (!merged.empty() && merged.back().entry == t.entry && merged.back().earlier == t.earlier) {
+        if (!merged.empty() && merged.back().entry == t.entry &&
+            merged.back().earlier == t.earlier) {
             merged.back().points += t.points;
         } else {
             merged.push_back(t);

@@ -66,13 +66,12 @@ void add_overlaps(const std::vector<map_line>& lines, const map_view& v, size_t 
         }
     }
     if (hidden) {
-        const std::string rest =
-            more == 0 ? "" : " and " + std::to_string(more) + " more";
+        const std::string rest = more == 0 ? "" : " and " + std::to_string(more) + " more";
         w->push_back("wholly hidden by earlier entries (" + hiders + rest + "): no tap reaches it");
     } else if (more > 0) {
-        w->push_back("partly overlaps " + std::to_string(more) + " more earlier entries, which take " +
-                     std::to_string(more_points) + " of " + std::to_string(box_points(me)) +
-                     " points");
+        w->push_back("partly overlaps " + std::to_string(more) +
+                     " more earlier entries, which take " + std::to_string(more_points) + " of " +
+                     std::to_string(box_points(me)) + " points");
     }
 }
 
@@ -162,8 +161,8 @@ int write_screen(std::ostream& out, const std::string& name, const map_view& v,
     }
     int warnings = static_cast<int>(std::min(a.gaps.size(), SHOWN_GAPS));
     if (a.gaps.size() > SHOWN_GAPS) {
-        out << prefix << "warning: no entry holds " << a.gaps.size() - SHOWN_GAPS << " more parts of the "
-            << what << " (" << more_points
+        out << prefix << "warning: no entry holds " << a.gaps.size() - SHOWN_GAPS
+            << " more parts of the " << what << " (" << more_points
             << " points), not listed above: a tap there gives exit status 255\n";
         ++warnings;
     }
@@ -209,7 +208,8 @@ int write_check(std::ostream& out, const std::string& name, const std::vector<ma
                             : "up to " + line_ref(lines[v.entry_line[analysed - 1]]) + " only")});
     }
     if (v.entries.empty()) {
-        warnings += write_warnings(out, name + ": ", {"no entries: zentu answers every tap with 255"});
+        warnings +=
+            write_warnings(out, name + ": ", {"no entries: zentu answers every tap with 255"});
     }
     if (screen != nullptr) {
         warnings += write_screen(out, name, v, *screen);

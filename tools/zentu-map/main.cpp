@@ -131,8 +131,9 @@ int main(int argc, char** argv) {
         return finish(0);
     }
     arguments a;
-    if (const std::string complaint = parse_arguments(argc, argv, &a); !complaint.empty()) {
-        return complain(complaint);
+    if (const std::string complaint = parse_arguments(argc, argv, &a);
+        !complaint.empty() || a.map == nullptr) {
+        return complain(complaint.empty() ? "no map file" : complaint);
     }
     std::vector<map_line> lines;
     if (!load(a.map, &lines)) {

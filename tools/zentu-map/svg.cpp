@@ -79,7 +79,8 @@ std::string label_character(unsigned char c) {
 
 std::string label_value(int32_t value) {
     std::string s = "value " + std::to_string(value);
-    return value >= 0 && value <= 255 ? s : s + " (status " + std::to_string(exit_status(value)) + ")";
+    return value >= 0 && value <= 255 ? s
+                                      : s + " (status " + std::to_string(exit_status(value)) + ")";
 }
 
 void write_head(std::ostream& out, const picture& p, const std::string& name, int legend) {
@@ -200,9 +201,10 @@ std::vector<std::string> legend(const picture& p) {
         l.push_back("empty rectangles, not drawn: " + empty);
     }
     if (a.analysed < n) {
-        l.push_back("the entries cross one another in too many places to follow: overlaps are "
-                    "shown for the first " +
-                    std::to_string(a.analysed) + " entries only");
+        l.push_back(
+            "the entries cross one another in too many places to follow: overlaps are "
+            "shown for the first " +
+            std::to_string(a.analysed) + " entries only");
     }
     if (p.screen && !a.coverage) {
         l.push_back("the parts of the screen that no entry holds are too many to find");
@@ -236,7 +238,8 @@ std::vector<std::string> wrap(const std::vector<std::string>& notes, double widt
 void write_svg(std::ostream& out, const std::string& name, const std::vector<map_line>& lines,
                const touch_area* screen) {
     const map_entry box = screen != nullptr ? area_box(*screen) : map_entry{};
-    picture p{lines, make_view(lines, screen != nullptr ? &box : nullptr, true), {}, screen != nullptr};
+    picture p{
+        lines, make_view(lines, screen != nullptr ? &box : nullptr, true), {}, screen != nullptr};
     p.view = make_canvas(p.v.frame);
     const std::vector<std::string> notes = wrap(legend(p), p.view.width());
     write_head(out, p, name, static_cast<int>(notes.size()));

@@ -104,8 +104,8 @@ struct analysis_limits {
 [[nodiscard]] analysis_limits default_limits(size_t entries, bool overlaps);
 
 struct map_analysis {
-    size_t analysed = 0;     // entries from the first on that the answer covers
-    bool coverage = false;   // gaps were found
+    size_t analysed = 0;              // entries from the first on that the answer covers
+    bool coverage = false;            // gaps were found
     std::vector<uint64_t> won;        // per entry: points no earlier entry holds
     std::vector<map_entry> label;     // per entry: its largest such rectangle in the frame
     std::vector<taking> taken;        // by entry, then earlier entry

@@ -54,21 +54,23 @@ void sleep_us(long long us) {
 }
 
 void usage(FILE* out) {
-    fputs("usage: zentu-play [--no-pause] [--hold MS] [-o PATH] [RECORDING]\n"
-          "       zentu-play -h | --help\n",
-          out);
+    fputs(
+        "usage: zentu-play [--no-pause] [--hold MS] [-o PATH] [RECORDING]\n"
+        "       zentu-play -h | --help\n",
+        out);
 }
 
 void help() {
     usage(stdout);
-    fputs("\n"
-          "Plays a recording of input events (evemu's E: lines) as input_event records.\n"
-          "  --no-pause  write all events at once, not as their time stamps say\n"
-          "  --hold MS   keep the output open MS milliseconds after the last event\n"
-          "  -o PATH     write to PATH (a file or a FIFO), not standard output\n"
-          "  RECORDING   read from it, not standard input\n"
-          "Exit status: 0 played, 1 the recording or the output failed, 2 usage.\n",
-          stdout);
+    fputs(
+        "\n"
+        "Plays a recording of input events (evemu's E: lines) as input_event records.\n"
+        "  --no-pause  write all events at once, not as their time stamps say\n"
+        "  --hold MS   keep the output open MS milliseconds after the last event\n"
+        "  -o PATH     write to PATH (a file or a FIFO), not standard output\n"
+        "  RECORDING   read from it, not standard input\n"
+        "Exit status: 0 played, 1 the recording or the output failed, 2 usage.\n",
+        stdout);
 }
 
 int complain(const char* what, const char* arg) {

@@ -92,10 +92,10 @@ int parse_recording_line(const char* line, input_event* ev, const char** why) {
     if (!read_digits(&p, 10, value_max, &magnitude) || !field_ends(*p)) {
         return LINE_BAD;
     }
-    *why = sec > sec_max        ? "seconds beyond what an event record holds"
-           : usec > 999999      ? "microseconds beyond 999999"
-           : type > 0xffff      ? "type beyond ffff"
-           : code > 0xffff      ? "code beyond ffff"
+    *why = sec > sec_max           ? "seconds beyond what an event record holds"
+           : usec > 999999         ? "microseconds beyond 999999"
+           : type > 0xffff         ? "type beyond ffff"
+           : code > 0xffff         ? "code beyond ffff"
            : magnitude > value_max ? "value beyond the signed 32-bit range"
                                    : nullptr;
     if (*why != nullptr) {
