@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr int32_t untouched = -777;
-
 // A source that answers no query: the rules for pipes and files.
 touch_state plain;
 

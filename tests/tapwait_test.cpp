@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr int32_t untouched = -777;
 constexpr int mode_start = 1;
 constexpr int mode_end = 0;
 constexpr int read_first = 0;
@@ -99,8 +98,6 @@ TEST_P(wait_for_end, delivers_the_chosen_position) {
     EXPECT_EQ(o.y, c.y);
 }
 
-const std::vector<step> drag = {
-    {0, finger_down(10, 20)}, {20, finger_move(30, 40)}, {20, finger_up()}};
 const std::vector<step> lone_report_then_tap = {
     {0, {syn()}}, {20, finger_down(10, 20)}, {20, finger_up()}};
 

@@ -17,8 +17,6 @@ TEST_P(runs, end_as_documented) {
 }
 
 const std::vector<step> tap_at_812_455 = {{0, finger_down(812, 455)}, {10, finger_up()}};
-const std::vector<step> drag = {
-    {0, finger_down(10, 20)}, {20, finger_move(30, 40)}, {20, finger_up()}};
 
 // clang-format off
 const run_case outputs[] = {

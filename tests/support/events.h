@@ -30,6 +30,9 @@ events finger_move(int32_t x, int32_t y);
 // BTN_TOUCH 0, then the report.
 events finger_up();
 
+// A coordinate the code under test has not written.
+inline constexpr int32_t untouched = -777;
+
 // One step of a schedule: wait, then write the events (or raw bytes).
 struct step {
     step(int after, events e, std::vector<unsigned char> bytes = {})
@@ -38,6 +41,10 @@ struct step {
     events evs;
     std::vector<unsigned char> raw;  // written after evs, as they are
 };
+
+// Down at (10, 20), moved to (30, 40) 20 ms later, lifted 20 ms after that.
+inline const std::vector<step> drag = {
+    {0, finger_down(10, 20)}, {20, finger_move(30, 40)}, {20, finger_up()}};
 
 // A pipe whose write end a background thread feeds from a schedule.
 class event_pipe {
