@@ -28,18 +28,12 @@ map_entry rectangle(const uint8_t* b) {
 }
 
 void run_commands(const uint8_t* data, size_t size) {
-    FILE* f = fmemopen(const_cast<uint8_t*>(data), size, "r");
-    if (f == nullptr) {
-        return;
-    }
-    std::vector<map_line> lines;
-    if (read_map_lines(f, &lines)) {
-        const touch_area screen = screen_area(320, 240);
-        std::ostringstream out;
-        static_cast<void>(write_check(out, "fuzz", lines, &screen));
-        write_svg(out, "fuzz", lines, nullptr);
-    }
-    fclose(f);
+    const std::vector<map_line> lines =
+        map_lines_of(std::string(reinterpret_cast<const char*>(data), size));
+    const touch_area screen = screen_area(320, 240);
+    std::ostringstream out;
+    static_cast<void>(write_check(out, "fuzz", lines, &screen));
+    write_svg(out, "fuzz", lines, nullptr);
 }
 
 }  // namespace

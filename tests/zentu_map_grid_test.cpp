@@ -7,18 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "files.h"
+#include "map_model.h"
 #include "table.h"
 #include "zentu_map.h"
 
 namespace {
-
-std::vector<map_line> read_lines(const std::string& text) {
-    std::vector<map_line> lines;
-    const mem_stream m(text);
-    EXPECT_TRUE(read_map_lines(m.f, &lines));
-    return lines;
-}
 
 struct grid_case : test_case {
     const char* area;
@@ -43,7 +36,7 @@ TEST_P(GridShape, ChecksCleanWithEvenKeys) {
     const std::string text = map.str();
     ASSERT_EQ(text.rfind("# made here\n", 0), 0U) << text;
 
-    const std::vector<map_line> lines = read_lines(text);
+    const std::vector<map_line> lines = map_lines_of(text);
     std::ostringstream report;
     EXPECT_EQ(write_check(report, "g", lines, &g.area), 0) << report.str();
     EXPECT_NE(report.str().find("g: every point of the area is in an entry\n"), std::string::npos)
@@ -163,7 +156,7 @@ TEST(AreaReport, SaysWhereAnEntryMustStartToReachTheLowEdges) {
     touch_area a;
     ASSERT_EQ(parse_area("200..299x300..399", &a), nullptr);
     std::ostringstream report;
-    EXPECT_EQ(write_check(report, "m", read_lines("200 299 299 399 1 a\n"), &a), 1);
+    EXPECT_EQ(write_check(report, "m", map_lines_of("200 299 299 399 1 a\n"), &a), 1);
     EXPECT_NE(report.str().find("m: area 200..299x300..399: the points 200 <= x <= 299, 300 <= y "
                                 "<= 399 (as a map rectangle, 199 < x <= 299, 299 < y <= 399)\n"),
               std::string::npos)

@@ -18,13 +18,6 @@
 
 namespace {
 
-std::vector<map_line> read_text(const std::string& text) {
-    std::vector<map_line> lines;
-    const mem_stream m(text);
-    EXPECT_TRUE(read_map_lines(m.f, &lines));
-    return lines;
-}
-
 struct report {
     std::string text;
     int warnings;
@@ -32,7 +25,7 @@ struct report {
 
 report check_text(const std::string& map, const touch_area* screen = nullptr) {
     std::ostringstream out;
-    const int warnings = write_check(out, "m", read_text(map), screen);
+    const int warnings = write_check(out, "m", map_lines_of(map), screen);
     return {out.str(), warnings};
 }
 

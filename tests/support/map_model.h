@@ -1,15 +1,29 @@
 // A point-by-point model of zentu-map's analysis, for maps small enough to
 // visit every point: which entries hold each point, and what that makes of
-// each entry. The tests and the fuzz target compare the analysis with it.
+// each entry. The tests and the fuzz target compare the analysis with it,
+// and read their maps from text with map_lines_of.
 #pragma once
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "zentu_map.h"
+
+// The pieces of a map held in text, as zentu-map reads them from a file.
+inline std::vector<map_line> map_lines_of(const std::string& text) {
+    std::vector<map_line> lines;
+    std::string copy = text;
+    FILE* f = fmemopen(copy.data(), copy.size(), "r");
+    if (f != nullptr) {
+        static_cast<void>(read_map_lines(f, &lines));  // memory does not fail to read
+        fclose(f);
+    }
+    return lines;
+}
 
 struct map_model {
     std::vector<uint64_t> won;
