@@ -39,7 +39,8 @@ void classify(int fd, probe_device* d) {
     }
     unsigned char keys[KEY_CNT / 8 + 1] = {};
     unsigned char props[INPUT_PROP_CNT / 8 + 1] = {};
-    const bool btn_touch = query_device(fd, EVIOCGBIT(EV_KEY, sizeof keys), keys) && has(keys, BTN_TOUCH);
+    const bool btn_touch =
+        query_device(fd, EVIOCGBIT(EV_KEY, sizeof keys), keys) && has(keys, BTN_TOUCH);
     d->direct = query_device(fd, EVIOCGPROP(sizeof props), props) && has(props, INPUT_PROP_DIRECT);
     d->ff = has(ev, EV_FF);
     if (!query_device(fd, EVIOCGNAME(sizeof d->name - 1), d->name)) {
