@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstring>
 #include <iostream>
+#include <new>
 
 #include "zentu_map.h"
 
@@ -135,14 +136,22 @@ int main(int argc, char** argv) {
         !complaint.empty() || a.map == nullptr) {
         return complain(complaint.empty() ? "no map file" : complaint);
     }
-    std::vector<map_line> lines;
-    if (!load(a.map, &lines)) {
+    // Memory grows with the map; a map too large for it is one that cannot
+    // be read, not a crash.
+    try {
+        std::vector<map_line> lines;
+        if (!load(a.map, &lines)) {
+            return EXIT_UNREADABLE;
+        }
+        const touch_area* screen = a.has_screen ? &a.screen : nullptr;
+        if (a.command == "svg") {
+            write_svg(std::cout, a.map, lines, screen);
+            return finish(0);
+        }
+        return finish(write_check(std::cout, a.map, lines, screen) > 0 ? EXIT_WARNINGS : 0);
+    } catch (const std::bad_alloc&) {
+        std::cout.flush();
+        std::cerr << "zentu-map: not enough memory for " << a.map << '\n';
         return EXIT_UNREADABLE;
     }
-    const touch_area* screen = a.has_screen ? &a.screen : nullptr;
-    if (a.command == "svg") {
-        write_svg(std::cout, a.map, lines, screen);
-        return finish(0);
-    }
-    return finish(write_check(std::cout, a.map, lines, screen) > 0 ? EXIT_WARNINGS : 0);
 }
