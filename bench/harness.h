@@ -29,7 +29,9 @@ child start_child(const std::vector<std::string>& argv, bool keep_output = true)
 // Reaps the child and collects its output; wall_us is the caller's to fill.
 run_result finish_child(child c);
 // start + finish, timed from before the start.
-run_result run_timed(const std::vector<std::string>& argv, bool keep_output = true);
+run_result run_timed(const std::vector<std::string>& argv);
+// The same with the child's standard output thrown away.
+run_result run_timed_quiet(const std::vector<std::string>& argv);
 
 // Opens a FIFO for writing once its reader has opened it; -1 after 5 s.
 int open_fifo_writer(const char* path, pid_t reader);

@@ -71,7 +71,7 @@ struct map_run {
 
 map_run run_map(const bench_setup& b, const char* command, const std::string& map,
                 const std::string& screen) {
-    const run_result r = run_timed({b.map, command, map, "--screen", screen}, false);
+    const run_result r = run_timed_quiet({b.map, command, map, "--screen", screen});
     // check: 0 clean, 1 warnings; anything else makes the time void.
     if (r.exit_status != 0 && !(r.exit_status == 1 && command[0] == 'c')) {
         fail("zentu-map failed", std::string(command) + " " + map);

@@ -70,11 +70,23 @@ run_result finish_child(child c) {
     return r;
 }
 
-run_result run_timed(const std::vector<std::string>& argv, bool keep_output) {
+namespace {
+
+run_result timed(const std::vector<std::string>& argv, bool keep_output) {
     const double t0 = now_us();
     run_result r = finish_child(start_child(argv, keep_output));
     r.wall_us = r.exited_us - t0;
     return r;
+}
+
+}  // namespace
+
+run_result run_timed(const std::vector<std::string>& argv) {
+    return timed(argv, true);
+}
+
+run_result run_timed_quiet(const std::vector<std::string>& argv) {
+    return timed(argv, false);
 }
 
 namespace {

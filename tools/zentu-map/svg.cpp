@@ -134,10 +134,12 @@ void write_cells(std::ostream& out, const picture& p) {
 }
 
 // Where an entry's label goes: its whole rectangle when it wins all of it,
-// otherwise the largest rectangle it wins.
+// otherwise the largest rectangle it wins. Past the entries analysed, its
+// whole rectangle too.
 map_entry label_box(const picture& p, size_t e) {
     const map_entry& b = p.v.entries[e];
-    return p.v.analysis.won[e] == box_points(b) ? b : p.v.analysis.label[e];
+    const bool whole = e >= p.v.analysis.analysed || p.v.analysis.won[e] == box_points(b);
+    return whole ? b : p.v.analysis.label[e];
 }
 
 void write_label(std::ostream& out, const picture& p, size_t e) {
@@ -246,10 +248,13 @@ void write_svg(std::ostream& out, const std::string& name, const std::vector<map
     write_entries(out, p);
     write_cells(out, p);
     for (size_t e = 0; e < p.v.entries.size(); ++e) {
-        if (e >= p.v.analysis.analysed || p.v.analysis.won[e] > 0) {
-            write_label(out, p, e);
-        } else if (!box_empty(p.v.entries[e])) {
+        if (box_empty(p.v.entries[e])) {
+            continue;
+        }
+        if (unreached(p, e)) {
             write_hidden(out, p, e);
+        } else {
+            write_label(out, p, e);
         }
     }
     for (size_t k = 0; k < notes.size(); ++k) {
