@@ -48,6 +48,8 @@ const std::string tap = "E: 0.000000 0001 014a 1\nE: 0.000000 0000 0000 0\n";
 // clang-format off
 const play_case rows[] = {
     {"plays", {"--no-pause"}, tap, 0, "", 2},
+    // Time going back from the largest a 32-bit record holds: no pause, no overflow.
+    {"time_going_back", {}, "E: 2147483647.999999 0000 0000 0\n" + tap, 0, "", 3},
     {"directory", {"/tmp"}, "", 1, perror_text("zentu-play: cannot read /tmp", EISDIR)},
     {"missing", {"/nonexistent/tap.events"}, "", 1, perror_text("/nonexistent/tap.events", ENOENT)},
     {"closed_stdin", {}, "", 1, perror_text("zentu-play: cannot read standard input", EBADF), 0, closed_stdin()},
