@@ -49,19 +49,20 @@ struct open_run {
     uint32_t winner;
     uint8_t holders;
     int32_t y1;                   // the run holds y1 < y <= (where it ends)
-    bool asked = false;           // earlier entries under it looked up
+    bool asked = false;           // the entries begun before it that lie under it looked up
     std::vector<uint32_t> under;  // later entries it takes points from
 };
 
 class sweep {
 public:
     sweep(const std::vector<map_entry>& entries, size_t count, const map_entry* screen,
-          const map_entry& frame, size_t budget, map_analysis* out)
+          const map_entry& frame, const analysis_limits& limits, map_analysis* out)
         : entries_(entries),
           count_(static_cast<uint32_t>(count)),
           screen_(screen),
           frame_(frame),
-          budget_(budget),
+          budget_(limits.budget),
+          want_overlaps_(limits.overlaps),
           out_(out) {
         for (uint32_t e = 0; e <= count_; ++e) {
             if (const map_entry* b = box(e); b != nullptr) {
@@ -318,7 +319,7 @@ private:
         return !over_budget();
     }
 
-    void pair(open_run* run, uint32_t e) {
+    void add_under(open_run* run, uint32_t e) {
         run->under.push_back(e);
         ++work_;
     }
@@ -348,7 +349,7 @@ private:
             if (e < count_ && dead_[e] == 0 && e > run->winner && stamp_[e] != query_ &&
                 entries_[e].y1 < y) {
                 stamp_[e] = query_;
-                pair(run, e);
+                add_under(run, e);
             }
         }
         if (r - l > 1) {
@@ -363,20 +364,17 @@ private:
         const auto [a, b] = leaf_range(e);
         for (auto it = std::prev(runs_.upper_bound(a)); it != runs_.end() && it->first < b; ++it) {
             if (it->second.winner < e) {
-                pair(&it->second, e);
+                add_under(&it->second, e);
             }
         }
     }
 
-public:
-    bool want_overlaps_ = false;
-
-private:
     const std::vector<map_entry>& entries_;
     uint32_t count_;  // entries taken part; the screen is entry count_
     const map_entry* screen_;
     map_entry frame_;
     size_t budget_;
+    bool want_overlaps_;
     map_analysis* out_;
     std::vector<int32_t> xs_;
     std::vector<std::pair<uint32_t, uint32_t>> ranges_;  // leaves [first, second) of each entry
@@ -397,8 +395,7 @@ private:
 bool try_analysis(const std::vector<map_entry>& entries, size_t count, const map_entry* screen,
                   const map_entry& frame, const analysis_limits& limits, map_analysis* a) {
     *a = map_analysis{};
-    sweep s(entries, count, screen, frame, limits.budget, a);
-    s.want_overlaps_ = limits.overlaps;
+    sweep s(entries, count, screen, frame, limits, a);
     if (!s.run()) {
         return false;
     }
