@@ -63,6 +63,53 @@ static inline int pthread_mutex_clocklock(pthread_mutex_t* mutex, clockid_t cloc
     return pthread_mutex_timedlock(mutex, &deadline);
 }
 
+#if defined(__x86_64__) || defined(__aarch64__)
+#include <link.h>
+
+/* The unwinder in Debian's libgcc finds a function's unwind table with
+   glibc's _dl_find_object (2.35), which musl lacks: the same search done
+   with dl_iterate_phdr, in the layout glibc gives its result on 64-bit
+   CPUs without a data base. Only a C++ exception gets here. */
+struct zentu_dl_find_object {
+    unsigned long long flags;
+    void* map_start;
+    void* map_end;
+    void* link_map;
+    void* eh_frame;
+    unsigned long long reserved[7];
+};
+struct zentu_dl_search {
+    uintptr_t pc;
+    struct zentu_dl_find_object* found;
+};
+static inline int zentu_dl_search_object(struct dl_phdr_info* info, size_t, void* data) {
+    struct zentu_dl_search* s = (struct zentu_dl_search*)data;
+    const ElfW(Phdr)* frames = nullptr;
+    bool holds_pc = false;
+    for (ElfW(Half) i = 0; i < info->dlpi_phnum; i++) {
+        const ElfW(Phdr)* p = &info->dlpi_phdr[i];
+        const uintptr_t start = info->dlpi_addr + p->p_vaddr;
+        if (p->p_type == PT_LOAD && s->pc >= start && s->pc - start < p->p_memsz) {
+            holds_pc = true;
+        }
+        if (p->p_type == PT_GNU_EH_FRAME) {
+            frames = p;
+        }
+    }
+    if (!holds_pc || frames == nullptr) {
+        return 0;
+    }
+    s->found->eh_frame = (void*)(info->dlpi_addr + frames->p_vaddr);
+    return 1;
+}
+extern "C" __attribute__((used)) inline int _dl_find_object(void* pc,
+                                                            struct zentu_dl_find_object* out) {
+    struct zentu_dl_search s = {(uintptr_t)pc, out};
+    *out = {};
+    return dl_iterate_phdr(zentu_dl_search_object, &s) != 0 ? 0 : -1;
+}
+#endif
+
 /* Referenced from the static C++ library; emitted wherever this header is
    read, merged into one by the linker, dropped where nothing uses them. */
 extern "C" {
