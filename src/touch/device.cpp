@@ -23,33 +23,35 @@ bool has(const unsigned char* bits, int code) {
     return (bits[code / 8] & (1u << (code % 8))) != 0;
 }
 
+// What the slot queries answered while the kind was decided, kept so that
+// seeding the wait does not ask the device the same things again.
+struct slot_answers {
+    input_absinfo slot{};  // value: the current slot; maximum: the last one
+    slot_values x{};
+};
+
 // The slot count of a slotted device the wait can follow, else 0. The
 // current slot must be one of them, and the slots must answer.
-int usable_slots(int fd) {
-    input_absinfo slot{};
-    if (!query_device(fd, EVIOCGABS(ABS_MT_SLOT), &slot) || slot.maximum < 0 ||
-        slot.maximum >= TOUCH_MAX_SLOTS || slot.value < 0 || slot.value > slot.maximum) {
+int usable_slots(int fd, slot_answers* a) {
+    if (!query_device(fd, EVIOCGABS(ABS_MT_SLOT), &a->slot) || a->slot.maximum < 0 ||
+        a->slot.maximum >= TOUCH_MAX_SLOTS || a->slot.value < 0 ||
+        a->slot.value > a->slot.maximum) {
         return 0;
     }
-    slot_values v{};
-    return slot_query(fd, ABS_MT_POSITION_X, &v) ? slot.maximum + 1 : 0;
+    return slot_query(fd, ABS_MT_POSITION_X, &a->x) ? a->slot.maximum + 1 : 0;
 }
 
-bool read_slots(int fd, touch_state* s) {
-    input_absinfo current{};
-    slot_values x{};
+bool read_slots(int fd, const slot_answers& a, touch_state* s) {
     slot_values y{};
-    if (!query_device(fd, EVIOCGABS(ABS_MT_SLOT), &current) || current.value < 0 ||
-        current.value >= s->slots || !slot_query(fd, ABS_MT_POSITION_X, &x) ||
-        !slot_query(fd, ABS_MT_POSITION_Y, &y)) {
+    if (!slot_query(fd, ABS_MT_POSITION_Y, &y)) {
         return false;
     }
     slot_values tracking{};
     // Without tracking ids every slot counts as holding a contact.
     const bool tracked = slot_query(fd, ABS_MT_TRACKING_ID, &tracking);
-    s->current = current.value;
+    s->current = a.slot.value;
     for (int i = 0; i < s->slots; ++i) {
-        s->slot[i] = touch_slot{x.values[i], y.values[i], tracked ? tracking.values[i] : 0, 0};
+        s->slot[i] = touch_slot{a.x.values[i], y.values[i], tracked ? tracking.values[i] : 0, 0};
     }
     return true;
 }
@@ -66,9 +68,7 @@ bool read_single(int fd, touch_state* s) {
     return true;
 }
 
-}  // namespace
-
-int get_touch_kind(int fd, int* slots) {
+int touch_kind_of(int fd, int* slots, slot_answers* a) {
     *slots = 0;
     unsigned char bits[ABS_CNT / 8 + 1] = {};
     if (!query_device(fd, EVIOCGBIT(EV_ABS, sizeof bits), bits)) {
@@ -78,7 +78,7 @@ int get_touch_kind(int fd, int* slots) {
     // multitouch axes win.
     if (has(bits, ABS_MT_POSITION_X) || has(bits, ABS_MT_POSITION_Y)) {
         if (has(bits, ABS_MT_SLOT)) {
-            *slots = usable_slots(fd);
+            *slots = usable_slots(fd, a);
         }
         return *slots > 0 ? TOUCH_KIND_MT_SLOTS : TOUCH_KIND_MT;
     }
@@ -88,14 +88,22 @@ int get_touch_kind(int fd, int* slots) {
     return TOUCH_KIND_NO_AXES;
 }
 
+}  // namespace
+
+int get_touch_kind(int fd, int* slots) {
+    slot_answers unused;
+    return touch_kind_of(fd, slots, &unused);
+}
+
 void read_touch_state(int fd, touch_state* state) {
     *state = touch_state{};
     int slots = 0;
-    const int kind = get_touch_kind(fd, &slots);
+    slot_answers answers;
+    const int kind = touch_kind_of(fd, &slots, &answers);
     state->slots = slots;
     bool seeded = true;
     if (kind == TOUCH_KIND_MT_SLOTS) {
-        seeded = read_slots(fd, state);
+        seeded = read_slots(fd, answers, state);
     } else if (kind == TOUCH_KIND_SINGLE) {
         seeded = read_single(fd, state);
     }

@@ -12,8 +12,8 @@ struct tap_wait {
 
     int next_burst() { return get_touch_burst(fd, &touch->x, &touch->y, touch); }
 
-    // A store: on a slotted screen whose burst left no live contact it
-    // spoke of, there is nothing to store and x, y stay as they were.
+    // A store: on a slotted screen with no live contact left there is
+    // nothing to store, and x, y stay as they were.
     void store(int32_t* x, int32_t* y) const { (void)get_stored_position(*touch, x, y); }
 
     // Takes a measurement and tells whether it reached the limit.
