@@ -175,7 +175,7 @@ struct search {
 
 // Too large for a small stack, and there is one search.
 constinit search the_search;
-constinit node_watch the_watch;
+constinit node_watch the_watch{};
 
 void note_unopened(search* s, const char* path, int error) {
     if (s->unopened < MAX_UNOPENED) {

@@ -6,13 +6,15 @@
 
 #include <cstdint>
 
+// Set up by watch_start; all zero before, so that a static one costs no
+// space in the program file.
 struct node_watch {
-    int fd = -1;         // inotify, or -1 when there is none to be had
-    int dir_wd = -1;     // the watch on the directory itself
-    int parent_wd = -1;  // on its parent while the directory is missing
-    int64_t deadline_ms = 0;
-    char dir[4096] = {};
-    char parent[4096] = {};
+    int fd;         // inotify, or -1 when there is none to be had
+    int dir_wd;     // the watch on the directory itself, or -1
+    int parent_wd;  // on its parent while the directory is missing, or -1
+    int64_t deadline_ms;
+    char dir[4096];
+    char parent[4096];
 };
 
 // Milliseconds on the monotonic clock: a clock set at boot moves no deadline.
