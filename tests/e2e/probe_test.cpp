@@ -59,9 +59,9 @@ TEST_P(probe_runs, end_as_documented) {
 }
 
 const std::string LISTED =
-    "@dir/event1\tother\tnot-evdev\t-\t-\t-\t\n"
-    "@dir/event2\tother\tnot-evdev\t-\t-\t-\t\n"
-    "@dir/event10\tother\tnot-evdev\t-\t-\t-\t\n";
+    "@dir/event1\tother\tnot-evdev\t-\t-\t-\t\t-\n"
+    "@dir/event2\tother\tnot-evdev\t-\t-\t-\t\t-\n"
+    "@dir/event10\tother\tnot-evdev\t-\t-\t-\t\t-\n";
 
 // clang-format off
 const probe_case runs[] = {
@@ -70,6 +70,13 @@ const probe_case runs[] = {
     {"name_alone", {"--name", "x"}, false, 2, "", "zentu-probe: --name chooses for"},
     {"name_with_area_path", {"--area", "/dev/null", "--name", "x"}, false, 2, "", "zentu-probe: --name chooses for"},
     {"name_without_value", {"--touch", "--name"}, false, 2, "", "zentu-probe: a value is missing after --name\n"},
+    {"wait_alone", {"--wait", "3"}, false, 2, "", "zentu-probe: --wait waits for --touch, --vibra or --area\n"},
+    {"wait_beyond_32_bits", {"--touch", "--wait", "2147483648"}, false, 2, "", "zentu-probe: --wait takes a whole number of seconds, not 2147483648\n"},
+    {"id_five_digits", {"--touch", "--id", "0eef:00001"}, false, 2, "", "zentu-probe: --id takes VENDOR:PRODUCT"},
+    {"id_with_area_path", {"--area", "/dev/null", "--id", "1:2"}, false, 2, "", "zentu-probe: --id chooses for"},
+    {"id_either_case", {"--touch", "--id", "0EeF:1", "--dir", DIR}, true, 1, "", "zentu-probe: no touch screen among 3 input devices\n"},
+    // Neither the directory nor its parent to watch: still ends at the limit.
+    {"wait_without_directory", {"--vibra", "--wait", "1", "--dir", DIR + "/none/input"}, false, 1, "", "zentu-probe: no input devices: cannot read @dir/none/input: "},
     {"list_sorted_by_number", {"--dir", DIR}, true, 0, LISTED.c_str(), ""},
     {"list_empty", {"--dir", DIR}, false, 1, "", "zentu-probe: no input devices in @dir\n"},
     {"list_unreadable_dir", {"--dir", DIR + "/none"}, false, 1, "", "zentu-probe: no input devices: cannot read @dir/none: "},
@@ -86,8 +93,9 @@ INSTANTIATE_TEST_SUITE_P(probe, probe_runs, testing::ValuesIn(runs), row_name{})
 TEST(probe_help, names_every_option_and_status) {
     const child_result r = run_program(ZENTU_PROBE, {"-h"});
     EXPECT_EQ(r.status, 0);
-    for (const char* word : {"--touch", "--vibra", "--area", "--name", "--dir", "--help",
-                             "PATH KIND DETAIL FLAGS AREA RESOLUTION NAME", "2 usage error"}) {
+    for (const char* word :
+         {"--touch", "--vibra", "--area", "--name", "--dir", "--help", "--id", "--wait",
+          "PATH KIND DETAIL FLAGS AREA RESOLUTION NAME ID", "2 usage error"}) {
         EXPECT_NE(r.out.find(word), std::string::npos) << word;
     }
 }

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include <dirent.h>
+#include <poll.h>
 
 #include "devices.h"
 #include "harness.h"
@@ -27,22 +28,27 @@ namespace {
 
 const char* probe_path = nullptr;
 
-// Runs zentu-probe with args and collects what it says; with as_nobody,
-// under an effective user that may open no input node.
-run probe(std::vector<const char*> args, bool as_nobody = false) {
+// Starts zentu-probe with args; with as_nobody, under an effective user
+// that may open no input node.
+bool start_probe(run* r, std::vector<const char*> args, bool as_nobody = false) {
     args.insert(args.begin(), probe_path);
     args.push_back(nullptr);
-    run r;
     constexpr uid_t NOBODY = 65534;
     // The saved user stays root, so the driver takes root back at once.
     if (as_nobody && seteuid(NOBODY) != 0) {
-        return r;
+        return false;
     }
-    const bool started = start(&r, args.data());
+    const bool started = start(r, args.data());
     if (as_nobody && seteuid(0) != 0) {
         printf("# cannot take root back: %s\n", strerror(errno));
     }
-    if (started) {
+    return started;
+}
+
+// Runs zentu-probe with args and collects what it says.
+run probe(std::vector<const char*> args, bool as_nobody = false) {
+    run r;
+    if (start_probe(&r, std::move(args), as_nobody)) {
         finish(&r, 10000);
     }
     return r;
@@ -62,7 +68,7 @@ int node_number(const char* node) {
     return digits != nullptr ? atoi(digits + 1) : -1;
 }
 
-// Every record has seven tab-separated fields and a known kind, and the
+// Every record has eight tab-separated fields and a known kind, and the
 // records come in increasing order of N.
 void expect_well_formed(verdict* v, const std::string& text) {
     int last = -1;
@@ -72,7 +78,7 @@ void expect_well_formed(verdict* v, const std::string& text) {
         const size_t tab = line.find('\t');
         const std::string kind = line.substr(tab + 1, line.find('\t', tab + 1) - tab - 1);
         const bool known = kind == "touch" || kind == "vibra" || kind == "other" || kind == "error";
-        if (std::count(line.begin(), line.end(), '\t') != 6 || !known) {
+        if (std::count(line.begin(), line.end(), '\t') != 7 || !known) {
             v->add(" bad record \"%s\"", line.c_str());
         }
         const int n = node_number(line.substr(0, tab).c_str());
@@ -158,18 +164,21 @@ void listing_case(const fleet& f) {
         const char* rest;  // the record after its path
     };
     const expected_record want[] = {
-        {&f.touchpad, "touch\tsingle\t-\t200..3900x180..3950\t40x30\tzentu-probe touchpad"},
-        {&f.slotted, "touch\tslots=10\tdirect\t0..4095x0..4095\t-\tzentu-probe slotted"},
-        {&f.plain, "touch\tmt\tdirect\t0..4095x0..4095\t-\tzentu-probe plain"},
-        {&f.single, "touch\tsingle\tdirect\t0..4095x0..4095\t-\tzentu-probe single"},
-        {&f.odd, "touch\tslots=10\tdirect\t0..4095x0..4095\t-\todd name \\xc3\\xa9\\x01 \\\\ end"},
+        {&f.touchpad,
+         "touch\tsingle\t-\t200..3900x180..3950\t40x30\tzentu-probe touchpad\t1234:0007"},
+        {&f.slotted, "touch\tslots=10\tdirect\t0..4095x0..4095\t-\tzentu-probe slotted\t1234:0001"},
+        {&f.plain, "touch\tmt\tdirect\t0..4095x0..4095\t-\tzentu-probe plain\t1234:0000"},
+        {&f.single, "touch\tsingle\tdirect\t0..4095x0..4095\t-\tzentu-probe single\t1234:0003"},
+        {&f.odd,
+         "touch\tslots=10\tdirect\t0..4095x0..4095\t-\todd name \\xc3\\xa9\\x01 \\\\ "
+         "end\t1234:0001"},
         {&f.hid_mt, "touch\tslots=2\tdirect\t0..4095x0..4095\t"},
         // hid-generic marks a single-touch Touch Screen application as no
         // direct-touch device: the listing says what the kernel says.
         {&f.hid_single, "touch\tsingle\t-\t0..4095x0..4095\t"},
-        {&f.keyboard, "other\tno-btn-touch\t-\t-\t-\tzentu-probe keyboard"},
-        {&f.mouse_like, "other\tno-btn-touch\t-\t-\t-\tzentu-probe mouse-like"},
-        {&f.vibra, "vibra\tff\tff\t-\t-\tzentu-probe vibra"},
+        {&f.keyboard, "other\tno-btn-touch\t-\t-\t-\tzentu-probe keyboard\t1234:0006"},
+        {&f.mouse_like, "other\tno-btn-touch\t-\t-\t-\tzentu-probe mouse-like\t1234:0004"},
+        {&f.vibra, "vibra\tff\tff\t-\t-\tzentu-probe vibra\t1234:0005"},
     };
     for (const expected_record& w : want) {
         const std::string line = "\n" + std::string(w.d->node) + "\t" + w.rest;
@@ -183,23 +192,38 @@ void listing_case(const fleet& f) {
     report("probe: the listing, every kind, sorted, names escaped", v, r);
 }
 
+// What standard error says when others fit as well as the chosen device.
+std::string also(const device& chosen, std::initializer_list<const device*> others) {
+    std::string text;
+    for (const device* d : others) {
+        text += std::string("zentu-probe: ") + d->node + " fits as well as " + chosen.node + "\n";
+    }
+    return text;
+}
+
 void choice_cases(const fleet& f) {
     const std::string n = std::to_string(count_nodes());
+    const std::string direct_too = also(f.slotted, {&f.plain, &f.single, &f.odd, &f.hid_mt});
     struct choice {
         const char* name;
         std::vector<const char*> args;
         int status;
         std::string out;
-        std::string err;  // its start
+        std::string err;  // all of it
     };
     // clang-format off
     const choice rows[] = {
-        {"probe --touch: direct screens before a touchpad of lower number", {"--touch"}, 0, std::string(f.slotted.node) + "\n", ""},
+        {"probe --touch: direct screens before a touchpad of lower number", {"--touch"}, 0, std::string(f.slotted.node) + "\n", direct_too},
         {"probe --touch --name: a glob on the name", {"--touch", "--name", "*probe s?ngle"}, 0, std::string(f.single.node) + "\n", ""},
         {"probe --touch --name: a touchpad when only it matches", {"--touch", "--name", "*pad"}, 0, std::string(f.touchpad.node) + "\n", ""},
         {"probe --touch --name: no match", {"--touch", "--name", "nothing*"}, 1, "", "zentu-probe: no touch screen named \"nothing*\" among " + n + " input devices (" + std::to_string(FLEET_TOUCH_SCREENS) + " touch screens)\n"},
         {"probe --vibra", {"--vibra"}, 0, std::string(f.vibra.node) + "\n", ""},
-        {"probe --area: the chosen screen's", {"--area"}, 0, "0..4095x0..4095\n", ""},
+        {"probe --area: the chosen screen's", {"--area"}, 0, "0..4095x0..4095\n", direct_too},
+        // slotted and odd are alike (1234:0001), plain is not (1234:0000)
+        {"probe --touch --id: the one screen of that id", {"--touch", "--id", "1234:0"}, 0, std::string(f.plain.node) + "\n", ""},
+        {"probe --touch --id: two alike, the other named", {"--touch", "--id", "1234:1"}, 0, std::string(f.slotted.node) + "\n", also(f.slotted, {&f.odd})},
+        {"probe --touch --id --name: both choose", {"--touch", "--id", "1234:0001", "--name", "odd*"}, 0, std::string(f.odd.node) + "\n", ""},
+        {"probe --touch --id --name: no match", {"--touch", "--name", "*slotted", "--id", "1234:0"}, 1, "", "zentu-probe: no touch screen named \"*slotted\" with id 1234:0000 among " + n + " input devices (" + std::to_string(FLEET_TOUCH_SCREENS) + " touch screens)\n"},
         {"probe --area PATH", {"--area", f.touchpad.node}, 0, "200..3900x180..3950\n", ""},
         {"probe --area PATH: a keyboard", {"--area", f.keyboard.node}, 1, "", std::string("zentu-probe: ") + f.keyboard.node + " is not a touch screen (no-btn-touch)\n"},
     };
@@ -207,7 +231,10 @@ void choice_cases(const fleet& f) {
     for (const choice& c : rows) {
         verdict v;
         const run r = probe(c.args);
-        expect_run(&v, r, c.status, c.out, c.err);
+        expect_output(&v, r, c.out.c_str(), c.status);
+        if (r.err_text != c.err) {
+            v.add(" stderr \"%s\" (want \"%s\")", r.err_text.c_str(), c.err.c_str());
+        }
         report(c.name, v, r);
     }
 }
@@ -219,7 +246,7 @@ void unopened_case(const fleet& f) {
     const run list = probe({}, true);
     expect_well_formed(&v, list.out_text);
     const std::string line =
-        std::string(f.slotted.node) + "\terror\tpermission-denied\t-\t-\t-\t\n";
+        std::string(f.slotted.node) + "\terror\tpermission-denied\t-\t-\t-\t\t-\n";
     if (list.status != 0 || list.out_text.find(line) == std::string::npos) {
         v.add(" listing (status %d) without \"%s\"", list.status, line.c_str());
     }
@@ -244,7 +271,7 @@ void vanished_node_case() {
         v.add(" mknod: %s", strerror(errno));
     }
     const run list = probe({"--dir", dir});
-    expect_run(&v, list, 0, "/tmp/probe-nodes/event31\terror\tgone\t-\t-\t-\t\n", "");
+    expect_run(&v, list, 0, "/tmp/probe-nodes/event31\terror\tgone\t-\t-\t-\t\t-\n", "");
     const run touch = probe({"--touch", "--dir", dir});
     // No driver holds the minor: the open fails with ENXIO.
     expect_run(&v, touch, 1, "",
@@ -310,6 +337,61 @@ void zentu_on_the_probed_path(fleet* f) {
     report("probe: zentu -t \"$(zentu-probe --touch)\" reads the tap", v, r);
 }
 
+// Starts the probe with --wait, acts a second later, and expects the
+// answer out soon after the act: woken by it, not at the limit.
+template <typename act>
+void late_case(const char* name, const std::vector<const char*>& args, bool as_nobody, act then) {
+    verdict v;
+    run r;
+    if (!start_probe(&r, args, as_nobody)) {
+        v.add(" cannot start the probe");
+    }
+    sleep_ms(1000);
+    pollfd said{r.out, POLLIN, 0};
+    if (poll(&said, 1, 0) != 0) {
+        v.add(" premise: the probe answered or ended before the act");
+    }
+    const int64_t acted = now_ms();
+    const std::string out = then(&v);
+    finish(&r, 12000);
+    expect_output(&v, r, out.c_str(), 0);
+    expect_quiet_stderr(&v, r);
+    expect_within(&v, "the answer after the act", r.ended - acted, 0, 500);
+    report(name, v, r);
+}
+
+void wait_cases(const fleet& f) {
+    device late;
+    late_case("probe --wait: a screen made a second later",
+              {"--touch", "--wait", "10", "--id", "1234:2"}, false, [&late](verdict* v) {
+                  if (!create(&late, kind::slotted_xy, "zentu-probe late")) {
+                      v->add(" %s", late.error);
+                  }
+                  return std::string(late.node) + "\n";
+              });
+    destroy(&late);
+    // Made as udev or mdev would: the node first, its permissions a moment later.
+    const char* dir = "/tmp/probe-wait";
+    const char* node = "/tmp/probe-wait/event0";
+    struct stat screen {};
+    mkdir(dir, 0755);
+    const bool made =
+        stat(f.slotted.node, &screen) == 0 && mknod(node, S_IFCHR | 0600, screen.st_rdev) == 0;
+    late_case("probe --wait: a node that becomes readable later",
+              {"--touch", "--wait", "10", "--dir", dir}, true, [made, node](verdict* v) {
+                  if (!made || chmod(node, 0644) != 0) {
+                      v->add(" mknod or chmod: %s", strerror(errno));
+                  }
+                  return std::string(node) + "\n";
+              });
+    unlink(node);
+    verdict v;
+    const run r = probe({"--touch", "--wait", "2", "--id", "0eef:0001"});
+    expect_run(&v, r, 1, "", "zentu-probe: no touch screen with id 0eef:0001 among ");
+    expect_within(&v, "the wait", r.ended - r.started, 2000, 2800);
+    report("probe --wait: nothing comes, the limit ends it", v, r);
+}
+
 void no_touch_screen_case(fleet* f) {
     device* const screens[] = {&f->touchpad, &f->slotted, &f->plain,     &f->single,
                                &f->odd,      &f->hid_mt,  &f->hid_single};
@@ -345,6 +427,7 @@ void run_probe_cases(const char* probe) {
     }
     listing_case(f);
     choice_cases(f);
+    wait_cases(f);
     unopened_case(f);
     vanished_node_case();
     removal_race_case();

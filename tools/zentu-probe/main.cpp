@@ -5,6 +5,8 @@
 //   zentu-probe --touch [--name P]   the touch screen's path
 //   zentu-probe --vibra [--name P]   the vibration device's path
 //   zentu-probe --area [PATH]        the touch screen's X1..X2xY1..Y2
+//   ... --id VVVV:PPPP               only devices with that vendor and product
+//   ... --wait SECONDS               wait that long for the device to appear
 //
 // Exit status: 0 found or listed, 1 nothing suitable, 2 usage error (or
 // standard output could not be written).
@@ -17,6 +19,7 @@
 #include <unistd.h>
 
 #include "probe.h"
+#include "wait.h"
 
 namespace {
 
@@ -26,6 +29,9 @@ constexpr int EXIT_USAGE = 2;
 
 // Nodes that could not be opened, named in the message when nothing fits.
 constexpr int MAX_UNOPENED = 8;
+// Devices that fit as well as the one chosen, named so that a script's
+// author learns the choice was not unique.
+constexpr int MAX_EQUALS = 8;
 
 enum class mode { list, touch, vibra, area };
 
@@ -34,25 +40,31 @@ struct arguments {
     const char* name = nullptr;  // --name PATTERN
     const char* path = nullptr;  // --area PATH
     const char* dir = "/dev/input";
+    int64_t wait = -1;  // --wait SECONDS, -1 without
+    bool has_id = false;
+    input_id id{};  // --id VVVV:PPPP: vendor and product
 };
 
 constexpr const char USAGE[] =
     "usage: zentu-probe [--dir DIR]\n"
-    "       zentu-probe --touch [--name PATTERN] [--dir DIR]\n"
-    "       zentu-probe --vibra [--name PATTERN] [--dir DIR]\n"
-    "       zentu-probe --area [PATH | --name PATTERN] [--dir DIR]\n";
+    "       zentu-probe --touch [CHOICE] [--wait SECONDS] [--dir DIR]\n"
+    "       zentu-probe --vibra [CHOICE] [--wait SECONDS] [--dir DIR]\n"
+    "       zentu-probe --area [PATH | CHOICE] [--wait SECONDS] [--dir DIR]\n"
+    "where CHOICE is [--name PATTERN] [--id VVVV:PPPP]\n";
 
 constexpr const char HELP[] =
     "\n"
     "Without an option, lists every DIR/eventN (DIR is /dev/input) by number,\n"
     "one line each, fields separated by tabs:\n"
-    "  PATH KIND DETAIL FLAGS AREA RESOLUTION NAME\n"
+    "  PATH KIND DETAIL FLAGS AREA RESOLUTION NAME ID\n"
     "KIND is touch, vibra, other or error; see zentu-probe(1).\n"
     "\n"
     "  --touch         print the path of the touch screen zentu should read\n"
     "  --vibra         print the path of a force-feedback device\n"
     "  --area [PATH]   print the touch screen's ranges as zentu-map --area takes them\n"
     "  --name PATTERN  choose only among devices whose name matches the shell glob\n"
+    "  --id VVVV:PPPP  choose only among devices with this vendor and product (hex)\n"
+    "  --wait SECONDS  when nothing suitable is there yet, wait up to SECONDS for it\n"
     "  --dir DIR       look for eventN nodes in DIR instead of /dev/input\n"
     "  -h, --help      print this help\n"
     "\n"
@@ -69,6 +81,36 @@ bool set_mode(arguments* a, mode m) {
     }
     a->what = m;
     return true;
+}
+
+// --wait SECONDS: a whole number, at most the largest 32-bit int.
+bool parse_seconds(const char* text, int64_t* seconds) {
+    int64_t n = 0;
+    for (const char* p = text; *p != '\0'; ++p) {
+        if (*p < '0' || *p > '9' || (n = n * 10 + (*p - '0')) > INT32_MAX) {
+            return false;
+        }
+    }
+    *seconds = n;
+    return *text != '\0';
+}
+
+// The value of --wait or --id (nullptr when it is missing): 0 when good,
+// else the status of a usage error.
+int parse_wait_or_id(const char* option, const char* value, arguments* a) {
+    if (value == nullptr) {
+        return complain("a value is missing after ", option);
+    }
+    if (option[2] == 'w' && !parse_seconds(value, &a->wait)) {
+        return complain("--wait takes a whole number of seconds, not ", value);
+    }
+    if (option[2] == 'i') {
+        a->has_id = parse_id(value, &a->id);
+        if (!a->has_id) {
+            return complain("--id takes VENDOR:PRODUCT in hexadecimal, as 0eef:0001, not ", value);
+        }
+    }
+    return 0;
 }
 
 // Returns 0 when the arguments are good, else the exit status of a usage
@@ -94,12 +136,22 @@ int parse(int argc, char** argv, arguments* a) {
                 return complain("a value is missing after ", arg);
             }
             (arg[2] == 'n' ? a->name : a->dir) = argv[++i];
+        } else if (strcmp(arg, "--wait") == 0 || strcmp(arg, "--id") == 0) {
+            if (const int bad = parse_wait_or_id(arg, has_next ? argv[++i] : nullptr, a)) {
+                return bad;
+            }
         } else {
             return complain("unknown argument ", arg);
         }
     }
     if (a->name != nullptr && (a->what == mode::list || a->path != nullptr)) {
         return complain("--name chooses for --touch, --vibra or --area without a path", "");
+    }
+    if (a->has_id && (a->what == mode::list || a->path != nullptr)) {
+        return complain("--id chooses for --touch, --vibra or --area without a path", "");
+    }
+    if (a->wait >= 0 && a->what == mode::list) {
+        return complain("--wait waits for --touch, --vibra or --area", "");
     }
     return 0;
 }
@@ -113,10 +165,17 @@ struct search {
     int unopened = 0;
     char unopened_path[MAX_UNOPENED][PROBE_PATH_SIZE] = {};
     int unopened_error[MAX_UNOPENED] = {};
+    int rank = 0;        // of the best: direct touch above the others
+    bool retry = false;  // a node that exists may answer later
+    int seen = 0;        // nodes, or -1 when the directory could not be read
+    int dir_error = 0;   // why not
+    int equals = 0;      // devices of the best's rank after it
+    char equal_path[MAX_EQUALS][PROBE_PATH_SIZE] = {};
 };
 
 // Too large for a small stack, and there is one search.
 constinit search the_search;
+constinit node_watch the_watch{};
 
 void note_unopened(search* s, const char* path, int error) {
     if (s->unopened < MAX_UNOPENED) {
@@ -138,9 +197,27 @@ bool writable(search* s, const probe_device& d) {
     return true;
 }
 
+// Direct-touch devices (screens) before the others (touchpads, tablets);
+// among equals the lowest number, which came first, and the rest are kept.
+void note_fit(search* s, const probe_device& d, bool vibra) {
+    const int rank = !vibra && d.direct ? 1 : 0;
+    if (!s->found || rank > s->rank) {
+        s->best = d;
+        s->rank = rank;
+        s->found = true;
+        s->equals = 0;
+    } else if (rank == s->rank) {
+        if (s->equals < MAX_EQUALS) {
+            snprintf(s->equal_path[s->equals], PROBE_PATH_SIZE, "%s", d.path);
+        }
+        ++s->equals;
+    }
+}
+
 bool consider(const probe_device& d, void* context) {
     auto* s = static_cast<search*>(context);
     if (d.kind == PROBE_ERROR) {
+        s->retry = s->retry || may_answer_later(d.open_error);
         note_unopened(s, d.path, d.open_error);
         return true;
     }
@@ -153,26 +230,32 @@ bool consider(const probe_device& d, void* context) {
     if (s->args->name != nullptr && fnmatch(s->args->name, d.name, 0) != 0) {
         return true;
     }
+    if (s->args->has_id &&
+        !(d.has_id && d.id.vendor == s->args->id.vendor && d.id.product == s->args->id.product)) {
+        return true;
+    }
     if (vibra && !writable(s, d)) {
         return true;
     }
-    // Direct-touch devices (screens) before the others (touchpads, tablets);
-    // among equals the lowest number, which came first.
-    if (!s->found || (d.direct && !s->best.direct)) {
-        s->best = d;
-        s->found = true;
-    }
-    // The first direct one is the answer; a vibration device needs no more.
-    return !(vibra || d.direct);
+    note_fit(s, d, vibra);
+    // On to the end: the others of the same rank are named.
+    return true;
 }
 
 int report_none(const search& s, int seen) {
     const char* what = s.args->what == mode::vibra ? "force-feedback device" : "touch screen";
     if (seen == 0) {
         fprintf(stderr, "zentu-probe: no input devices in %s\n", s.args->dir);
-    } else if (s.suitable > 0 && s.args->name != nullptr) {
-        fprintf(stderr, "zentu-probe: no %s named \"%s\" among %d input devices (%d %s%s)\n", what,
-                s.args->name, seen, s.suitable, what, s.suitable == 1 ? "" : "s");
+    } else if (s.suitable > 0 && (s.args->name != nullptr || s.args->has_id)) {
+        fprintf(stderr, "zentu-probe: no %s", what);
+        if (s.args->name != nullptr) {
+            fprintf(stderr, " named \"%s\"", s.args->name);
+        }
+        if (s.args->has_id) {
+            fprintf(stderr, " with id %04x:%04x", s.args->id.vendor, s.args->id.product);
+        }
+        fprintf(stderr, " among %d input devices (%d %s%s)\n", seen, s.suitable, what,
+                s.suitable == 1 ? "" : "s");
     } else {
         fprintf(stderr, "zentu-probe: no %s among %d input devices\n", what, seen);
     }
@@ -197,6 +280,34 @@ int cannot_read(const char* dir) {
     return EXIT_NONE;
 }
 
+// One look for the device, from scratch; true when one fits.
+bool look(search* s) {
+    const arguments& a = *s->args;
+    s->found = false;
+    s->suitable = 0;
+    s->unopened = 0;
+    s->equals = 0;
+    s->retry = false;
+    if (a.path != nullptr) {
+        probe_node(a.path, -1, &s->best);
+        s->retry = s->best.kind == PROBE_ERROR && may_answer_later(s->best.open_error);
+        s->found = s->best.kind == PROBE_TOUCH && s->best.has_area;
+    } else {
+        s->seen = visit_nodes(a.dir, consider, s);
+        s->dir_error = errno;
+    }
+    return s->found;
+}
+
+void name_equals(const search& s) {
+    for (int i = 0; i < s.equals && i < MAX_EQUALS; ++i) {
+        fprintf(stderr, "zentu-probe: %s fits as well as %s\n", s.equal_path[i], s.best.path);
+    }
+    if (s.equals > MAX_EQUALS) {
+        fprintf(stderr, "zentu-probe: and %d more fit as well\n", s.equals - MAX_EQUALS);
+    }
+}
+
 int run(const arguments& a) {
     if (a.what == mode::list) {
         const int n = visit_nodes(a.dir, print_each, nullptr);
@@ -210,8 +321,17 @@ int run(const arguments& a) {
     }
     search& s = the_search;
     s.args = &a;
+    if (a.wait > 0) {
+        char dir[PROBE_PATH_SIZE];
+        snprintf(dir, sizeof dir, "%s", a.dir);
+        if (a.path != nullptr) {
+            directory_of(a.path, dir, sizeof dir);
+        }
+        watch_start(&the_watch, dir, a.wait);
+    }
+    while (!look(&s) && a.wait > 0 && watch_next(&the_watch, s.retry)) {
+    }
     if (a.path != nullptr) {
-        probe_node(a.path, -1, &s.best);
         if (s.best.kind == PROBE_ERROR) {
             fprintf(stderr, "zentu-probe: %s could not be opened: %s\n", a.path,
                     strerror(s.best.open_error));
@@ -222,10 +342,11 @@ int run(const arguments& a) {
                     s.best.kind == PROBE_TOUCH ? "no ranges" : reason_word(s.best.reason));
             return EXIT_NONE;
         }
-    } else if (const int seen = visit_nodes(a.dir, consider, &s); seen < 0) {
+    } else if (s.seen < 0) {
+        errno = s.dir_error;
         return cannot_read(a.dir);
     } else if (!s.found) {
-        return report_none(s, seen);
+        return report_none(s, s.seen);
     }
     if (a.what == mode::area) {
         print_area(s.best);
@@ -233,6 +354,7 @@ int run(const arguments& a) {
         fputs(s.best.path, stdout);
     }
     putchar('\n');
+    name_equals(s);
     return EXIT_FOUND;
 }
 

@@ -37,6 +37,7 @@ void classify(int fd, probe_device* d) {
         d->reason = REASON_NOT_INPUT_DEVICE;
         return;
     }
+    d->has_id = query_device(fd, EVIOCGID, &d->id);
     unsigned char keys[KEY_CNT / 8 + 1] = {};
     unsigned char props[INPUT_PROP_CNT / 8 + 1] = {};
     const bool btn_touch =
@@ -166,7 +167,7 @@ void print_area(const probe_device& d) {
 void print_record(const probe_device& d) {
     printf("%s\t%s\t", d.path, KIND_WORDS[d.kind]);
     if (d.kind == PROBE_ERROR) {
-        printf("%s\t-\t-\t-\t\n", error_word(d.open_error));
+        printf("%s\t-\t-\t-\t\t-\n", error_word(d.open_error));
         return;
     }
     if (d.kind != PROBE_TOUCH) {
@@ -189,5 +190,7 @@ void print_record(const probe_device& d) {
         fputs("\t-\t", stdout);
     }
     print_escaped(d.name);
+    putchar('\t');
+    print_id(d);
     putchar('\n');
 }

@@ -38,6 +38,8 @@ struct probe_device {
     bool direct = false;    // INPUT_PROP_DIRECT: a screen, not a touchpad
     bool ff = false;        // EV_FF: takes force-feedback effects
     bool has_area = false;  // x and y below hold the axes the wait reads
+    bool has_id = false;    // id below is what EVIOCGID answered
+    input_id id{};
     input_absinfo x{};
     input_absinfo y{};
     char name[PROBE_NAME_SIZE] = {};  // EVIOCGNAME, NUL-terminated
@@ -61,6 +63,12 @@ void print_record(const probe_device& d);
 
 // Writes "X1..X2xY1..Y2" (no newline): the form zentu-map --area takes.
 void print_area(const probe_device& d);
+
+// Writes the listing's id field: "vvvv:pppp", or "-" when not asked.
+void print_id(const probe_device& d);
+
+// Reads --id's VVVV:PPPP, one to four hexadecimal digits each, either case.
+[[nodiscard]] bool parse_id(const char* text, input_id* id);
 
 // The listing's word for why a device is not a touch screen.
 [[nodiscard]] const char* reason_word(int reason);
