@@ -123,7 +123,7 @@ std::string take_argument(int argc, char** argv, int* i, request* r) {
         const bool known =
             value != nullptr && (strcmp(value, "0") == 0 || strcmp(value, "90") == 0 ||
                                  strcmp(value, "180") == 0 || strcmp(value, "270") == 0);
-        r->how.quarter_turns = known ? atoi(value) / 90 : 0;
+        r->how.quarter_turns = known ? static_cast<int>(strtol(value, nullptr, 10)) / 90 : 0;
         r->rotate_given = true;
         return known ? "" : "--rotate takes 90, 180 or 270 (degrees clockwise)";
     } else if (take_value(argc, argv, i, "--taps", &value)) {
@@ -194,8 +194,9 @@ int fit_command(const request& r, std::ostream& out, std::ostream& err) {
 
 }  // namespace
 
-const char* calibration_for_area(const touch_area& a, int32_t width, int32_t height,
+const char* calibration_for_area(const touch_area& area, int32_t width, int32_t height,
                                  const mounting& how, calibration* c) {
+    const touch_area& a = area;
     if (a.x_min == a.x_max || a.y_min == a.y_max) {
         return "the area must span at least two points along each axis";
     }

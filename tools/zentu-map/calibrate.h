@@ -24,7 +24,7 @@ struct mounting {
 // The calibration mapping area onto the pixels 0..width-1 x 0..height-1.
 // Returns null, or why no calibration with a6 = 65536 can do it.
 [[nodiscard]] const char* calibration_for_area(const touch_area& area, int32_t width,
-                                               int32_t height, const mounting& m, calibration* c);
+                                               int32_t height, const mounting& how, calibration* c);
 
 // One measured tap: the pixel aimed at and the device point zentu reported.
 struct tap_target {

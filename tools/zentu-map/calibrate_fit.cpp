@@ -161,7 +161,8 @@ std::string read_targets(FILE* file, const std::string& name, std::vector<tap_ta
     return "";
 }
 
-const char* fit_calibration(const std::vector<tap_target>& t, calibration* c) {
+const char* fit_calibration(const std::vector<tap_target>& targets, calibration* c) {
+    const std::vector<tap_target>& t = targets;
     if (t.size() < 3) {
         return "a fit needs at least three targets";
     }
