@@ -122,6 +122,24 @@ void print_taps(const tap_figures& fifo, const tap_figures& file, int runs) {
         "system time for the whole run, which other load disturbs less than wall time.\n\n");
 }
 
+// zentu with and without -k on the same taps.
+void print_calibrated(const tap_figures& fifo, const tap_figures& file) {
+    printf(
+        "| Calibration, the same runs | zentu µs | zentu -k µs | -k ÷ zentu | CPU µs z / -k |\n");
+    printf("|---|---|---|---|---|\n");
+    const auto calibrated = [](const char* name, const tap_figures& t) {
+        printf("| %s | %.0f | %.0f (%.0f–%.0f) | %.3f | %.0f / %.0f |\n", name,
+               t.zentu.wall_us.median, t.calibrated.wall_us.median, t.calibrated.wall_us.min,
+               t.calibrated.wall_us.max, t.calibrated.wall_us.median / t.zentu.wall_us.median,
+               t.zentu.cpu_us.median, t.calibrated.cpu_us.median);
+    };
+    calibrated("1. tap to answer, FIFO", fifo);
+    calibrated("2. whole run, tap file", file);
+    printf(
+        "\n-k reads an identity calibration file and sends every tap through the\n"
+        "formula: what a calibration adds to the answer.\n\n");
+}
+
 // What each line beyond the previous size cost zentu: flat when linear.
 double added_ns_per_line(const std::vector<scan_figures>& scans, size_t i) {
     if (i == 0) {
@@ -225,6 +243,7 @@ int main(int argc, char** argv) {
     const tap_figures fifo = measure_fifo_tap(b, p.tap_runs);
     const tap_figures file = measure_file_tap(b, p.tap_runs);
     print_taps(fifo, file, p.tap_runs);
+    print_calibrated(fifo, file);
     std::vector<scan_figures> scans;
     for (size_t i = 0; i < p.sizes.size(); ++i) {
         scans.push_back(measure_scan(b, p.sizes[i], p.size_runs[i]));

@@ -112,9 +112,22 @@ struct samples {
 };
 
 struct tap_samples {
-    samples zentu, floor, duties;
-    tap_figures figures() const { return {zentu.figures(), floor.figures(), duties.figures()}; }
+    samples zentu, floor, duties, calibrated;
+    tap_figures figures() const {
+        return {zentu.figures(), floor.figures(), duties.figures(), calibrated.figures()};
+    }
 };
+
+// The identity in a board's own form: the answer stays the same, the
+// file is read and every tap goes through the whole formula.
+std::string identity_calibration(const bench_setup& b) {
+    const std::string path = b.dir + "/identity.cal";
+    FILE* f = fopen(path.c_str(), "w");
+    if (f == nullptr || fputs("65536 0 0 0 65536 0 65536 800 480\n", f) < 0 || fclose(f) != 0) {
+        fail("cannot write", path);
+    }
+    return path;
+}
 
 }  // namespace
 
@@ -126,9 +139,13 @@ template <class Run>
 tap_figures measure_taps(const bench_setup& b, int runs, const std::string& path,
                          const std::string& where, Run run) {
     tap_samples s;
+    const std::string cal = identity_calibration(b);
     for (int i = 0; i < runs; ++i) {
         const run_result z = run({b.zentu, "-t", path, "-x", "-y"});
         expect(z, 0, TAP_ANSWER, ("zentu on " + where).c_str());
+        const run_result k = run({b.zentu, "-t", path, "-x", "-y", "-k", cal});
+        expect(k, 0, TAP_ANSWER, ("zentu -k on " + where).c_str());
+        s.calibrated.add(k);
         const run_result f = run({b.floor, path});
         expect(f, 0, "", ("floor on " + where).c_str());
         const run_result d = run({b.duties, "-t", path, "-x", "-y"});
@@ -138,6 +155,7 @@ tap_figures measure_taps(const bench_setup& b, int runs, const std::string& path
         s.duties.add(d);
     }
     unlink(path.c_str());
+    unlink(cal.c_str());
     return s.figures();
 }
 

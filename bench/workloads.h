@@ -28,6 +28,7 @@ struct tap_figures {
     tap_program zentu;
     tap_program floor;
     tap_program duties;
+    tap_program calibrated;  // zentu with -k, the same answer through a calibration
 };
 
 struct scan_figures {

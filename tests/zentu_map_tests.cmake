@@ -5,7 +5,8 @@ if(NOT ZENTU_XMLLINT)
   set(ZENTU_XMLLINT "")
 endif()
 
-add_executable(zentu_map_tests zentu_map_test.cpp zentu_map_grid_test.cpp)
+add_executable(zentu_map_tests zentu_map_test.cpp zentu_map_grid_test.cpp
+  zentu_map_calibrate_test.cpp)
 target_link_libraries(zentu_map_tests PRIVATE zentu_map_core zentu_test_support GTest::gtest_main)
 target_compile_definitions(zentu_map_tests PRIVATE
   ZENTU_MAP="$<TARGET_FILE:zentu-map>"

@@ -59,6 +59,8 @@ int run(settings* s) {
         fputs("touch input device is gone\n", stderr);
         return ZENTU_ERROR;
     }
+    // From here on the tap is in display pixels when a calibration was given.
+    apply_calibration(s->cal, &x, &y);
     if (send_vibra(s->vibraFd) != 0) {
         return ZENTU_ERROR;
     }

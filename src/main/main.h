@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "calibration.h"
+
 // What main returns; the exit status is the low 8 bits.
 enum zentu_status : int {
     ZENTU_OK = 0,
@@ -18,6 +20,7 @@ struct settings {
     int touchFd = NO_DEVICE;
     int vibraFd = NO_DEVICE;
     FILE* mapFile = nullptr;
+    calibration cal;    // -k: taps in display pixels
     int32_t delay = 0;  // the limit going into the wait, the time spent after it
     bool printX = false;
     bool printY = false;
@@ -63,6 +66,10 @@ char* append_decimal(char* out, int32_t v);
 [[nodiscard]] bool open_touch_device(const char* path, int* fd);
 [[nodiscard]] bool open_vibra_device(const char* path, int* fd);
 [[nodiscard]] bool open_map_file(const char* path, FILE** map);
+
+// Opens path read-only without waiting on a FIFO and refusing a
+// directory (EISDIR). Returns the descriptor, or -1 with errno set.
+[[nodiscard]] int open_readable(const char* path);
 
 // A process started with standard output or error closed would open its
 // devices onto those descriptors and print into them. This puts /dev/null,

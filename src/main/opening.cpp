@@ -9,8 +9,6 @@
 
 #include "main.h"
 
-namespace {
-
 // Opens path without waiting: a FIFO whose writer never comes would
 // otherwise block the open for ever, before any delay could run out. The
 // descriptor is made blocking again, so reads behave as on a plain open.
@@ -41,8 +39,6 @@ int open_readable(const char* path) {
     }
     return fd;
 }
-
-}  // namespace
 
 bool open_touch_device(const char* path, int* fd) {
     const int opened = open_readable(path);

@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr const char* short_options = "t:v:m:d:M:xycha";
+constexpr const char* short_options = "t:v:m:d:M:k:xycha";
 
 // Acts on one option the parser returned. Returns true to go on parsing;
 // false when the run is over, with main's value in *status.
@@ -39,6 +39,9 @@ bool apply_option(int opt, settings* s, int* status) {
     case 'm':
         *status = ZENTU_ERROR;
         return open_map_file(optarg, &s->mapFile);
+    case 'k':
+        *status = ZENTU_ERROR;
+        return load_calibration(optarg, &s->cal);
     case 'd':
         s->delay = parse_delay(optarg);
         return true;
@@ -86,6 +89,7 @@ bool parse_command_line(int argc, char** argv, settings* s, int* status) {
         {"vibra-dev", required_argument, nullptr, 'v'},
         {"map-file", required_argument, nullptr, 'm'},
         {"wait-delay", required_argument, nullptr, 'd'},
+        {"calibration", required_argument, nullptr, 'k'},
         {nullptr, 0, nullptr, 0},
     };
     for (;;) {

@@ -305,7 +305,10 @@ bool set_bits(int fd, kind k) {
     if (k == kind::single || k == kind::slotted_xy) {
         ok = ok && abs_axis(fd, ABS_X, 4095) && abs_axis(fd, ABS_Y, 4095);
     }
-    if (k == kind::single) {
+    if (k == kind::resistive) {
+        ok = ok && abs_axis(fd, ABS_X, 3900, 200) && abs_axis(fd, ABS_Y, 3950, 180);
+    }
+    if (k == kind::single || k == kind::resistive) {
         ok = ok && abs_axis(fd, ABS_PRESSURE, 255);
     } else {
         ok = ok && abs_axis(fd, ABS_MT_POSITION_X, 4095) && abs_axis(fd, ABS_MT_POSITION_Y, 4095);
@@ -452,12 +455,13 @@ void uinput_frame(device* d, const int* order) {
     for (int i = 0; i < FINGERS; ++i) {
         finger& f = d->fingers[order[i]];
         any_down = any_down || f.down;
-        if (d->k == kind::single || d->k == kind::mouse_like) {
+        const bool single = d->k == kind::single || d->k == kind::resistive;
+        if (single || d->k == kind::mouse_like) {
             if (f.down) {
                 emit(*d, EV_ABS, ABS_X, f.x);
                 emit(*d, EV_ABS, ABS_Y, f.y);
             }
-            if (d->k == kind::single) {
+            if (single) {
                 emit(*d, EV_ABS, ABS_PRESSURE, f.down ? 200 : 0);
             }
         } else if (slotted) {
@@ -478,7 +482,7 @@ void uinput_frame(device* d, const int* order) {
             emit(*d, EV_ABS, ABS_MT_POSITION_Y, f.y);
             emit(*d, EV_SYN, SYN_MT_REPORT, 0);
         }
-        if (d->k == kind::single || d->k == kind::mouse_like) {
+        if (single || d->k == kind::mouse_like) {
             break;  // one contact only
         }
     }

@@ -18,6 +18,7 @@ enum class kind {
     vibra,       // force feedback (FF_RUMBLE)
     keyboard,    // two keys, no axes
     touchpad,    // BTN_TOUCH, ABS_X 200..3900 and ABS_Y 180..3950 with a resolution, not direct
+    resistive,   // single touch like `single`, direct, ABS_X 200..3900 and ABS_Y 180..3950
     // uhid, HID reports that the kernel's HID drivers turn into events
     hid_mt,      // a touch screen of two contacts, bound by hid-multitouch
     hid_single,  // a single-touch digitizer, bound by hid-generic

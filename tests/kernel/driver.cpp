@@ -4,7 +4,8 @@
 // reader of its own what the kernel really sent. Runs as init's child in a
 // throw-away virtual machine; prints one line per case and a closing count.
 //
-// usage: zentu-kernel-driver PATH-TO-ZENTU PATH-TO-ZENTU-PROBE (its cases are in probe_cases.cpp)
+// usage: zentu-kernel-driver PATH-TO-ZENTU PATH-TO-ZENTU-PROBE PATH-TO-ZENTU-MAP
+// (zentu-probe's cases are in probe_cases.cpp, calibration's in calib_cases.cpp)
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "calib_cases.h"
 #include "devices.h"
 #include "harness.h"
 #include "probe_cases.h"
@@ -486,8 +488,9 @@ void removals() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        fputs("usage: zentu-kernel-driver PATH-TO-ZENTU PATH-TO-ZENTU-PROBE\n", stderr);
+    if (argc != 4) {
+        fputs("usage: zentu-kernel-driver PATH-TO-ZENTU PATH-TO-ZENTU-PROBE PATH-TO-ZENTU-MAP\n",
+              stderr);
         return 2;
     }
     zentu_path = argv[1];
@@ -500,5 +503,6 @@ int main(int argc, char** argv) {
     vibration();
     removals();
     run_probe_cases(argv[2]);
+    run_calibration_cases(argv[3], argv[2]);
     return summary();
 }

@@ -3,6 +3,9 @@
 //   zentu-map check MAP [--screen WIDTHxHEIGHT | --area X1..X2xY1..Y2]
 //   zentu-map svg MAP [--screen WIDTHxHEIGHT | --area X1..X2xY1..Y2] > keypad.svg
 //   zentu-map grid --area X1..X2xY1..Y2 --cols C --rows R --keys KEYS > keypad.map
+//   zentu-map calibrate --area X1..X2xY1..Y2 --screen WxH [--rotate 90|180|270]
+//                       [--mirror-x] [--mirror-y] > panel.cal
+//   zentu-map calibrate --screen WxH --taps TAPS > panel.cal
 //
 // check exits 0 when there is nothing to warn about, 1 when there are
 // warnings; every command exits 2 when the map cannot be read or the command
@@ -13,6 +16,7 @@
 #include <iostream>
 #include <new>
 
+#include "calibrate.h"
 #include "zentu_map.h"
 
 namespace {
@@ -26,13 +30,18 @@ struct arguments {
     const char* map = nullptr;
     bool has_screen = false;
     touch_area screen;
+    const char* background = nullptr;  // svg --background IMAGE
 };
 
 int usage(std::ostream& out = std::cerr) {
     out << "usage: zentu-map check MAP [--screen WIDTHxHEIGHT | --area X1..X2xY1..Y2]\n"
-           "       zentu-map svg MAP [--screen WIDTHxHEIGHT | --area X1..X2xY1..Y2] > keypad.svg\n"
+           "       zentu-map svg MAP [--screen WIDTHxHEIGHT [--background IMAGE] | --area "
+           "X1..X2xY1..Y2] > keypad.svg\n"
            "       zentu-map grid --area X1..X2xY1..Y2 --cols C --rows R --keys KEYS > "
            "keypad.map\n"
+           "       zentu-map calibrate --area X1..X2xY1..Y2 --screen WxH [--rotate 90|180|270] "
+           "[--mirror-x] [--mirror-y] > panel.cal\n"
+           "       zentu-map calibrate --screen WxH --taps TAPS > panel.cal\n"
            "       zentu-map -h | --help\n";
     return EXIT_UNREADABLE;
 }
@@ -41,7 +50,8 @@ void help() {
     usage(std::cout);
     std::cout << "\n"
                  "check reports every line of a map as zentu reads it, with warnings;\n"
-                 "svg draws the map; grid writes a map of equal keys. MAP - is standard input.\n"
+                 "svg draws the map; grid writes a map of equal keys; calibrate writes a\n"
+                 "calibration for zentu -k. MAP - is standard input.\n"
                  "Exit status: 0 fine, 1 warnings (check), 2 map unreadable or command line\n"
                  "wrong, 3 output not written. See zentu-map(1).\n";
 }
@@ -90,11 +100,21 @@ std::string parse_arguments(int argc, char** argv, arguments* a) {
         }
         a->has_screen = a->has_screen || taken == AREA_TAKEN;
         const std::string arg = argv[i];
-        if (taken == AREA_NONE && a->map == nullptr && (arg[0] != '-' || arg == "-")) {
+        if (taken == AREA_NONE && a->command == "svg" && arg.rfind("--background", 0) == 0) {
+            const bool joined = arg.rfind("--background=", 0) == 0;
+            if (!joined && (arg != "--background" || i + 1 >= argc)) {
+                return arg == "--background" ? "--background needs an image file"
+                                             : "unexpected argument " + arg;
+            }
+            a->background = joined ? argv[i] + strlen("--background=") : argv[++i];
+        } else if (taken == AREA_NONE && a->map == nullptr && (arg[0] != '-' || arg == "-")) {
             a->map = argv[i];
         } else if (taken == AREA_NONE) {
             return "unexpected argument " + arg;
         }
+    }
+    if (a->background != nullptr && !(a->has_screen && a->screen.is_screen)) {
+        return "--background needs --screen WIDTHxHEIGHT, the image's size in pixels";
     }
     return a->map == nullptr ? "no map file" : "";
 }
@@ -131,6 +151,10 @@ int main(int argc, char** argv) {
         }
         return finish(0);
     }
+    if (argc >= 2 && strcmp(argv[1], "calibrate") == 0) {
+        const int status = calibrate_command(argc - 2, argv + 2, std::cout, std::cerr);
+        return status < 0 ? usage() : finish(status);
+    }
     arguments a;
     if (const std::string complaint = parse_arguments(argc, argv, &a);
         !complaint.empty() || a.map == nullptr) {
@@ -145,7 +169,7 @@ int main(int argc, char** argv) {
         }
         const touch_area* screen = a.has_screen ? &a.screen : nullptr;
         if (a.command == "svg") {
-            write_svg(std::cout, a.map, lines, screen);
+            write_svg(std::cout, a.map, lines, screen, a.background);
             return finish(0);
         }
         return finish(write_check(std::cout, a.map, lines, screen) > 0 ? EXIT_WARNINGS : 0);

@@ -1,7 +1,9 @@
 // zentu-map svg: the screen and every entry's rectangle, drawn so that the
 // entry a tap reaches is the one on top.
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <cstring>
 
 #include "zentu_map.h"
 
@@ -65,11 +67,30 @@ canvas make_canvas(const map_entry& frame) {
     return c;
 }
 
+// A file name as a relative URI reference: every byte but letters, digits,
+// "-._~" and "/" percent-encoded, so that spaces, "#", "?", a ":" that would
+// pass for a scheme, and UTF-8 all reach the viewer as the name's bytes.
+std::string uri_reference(const char* name) {
+    std::string s;
+    for (const char* p = name; *p != '\0'; ++p) {
+        const auto c = static_cast<unsigned char>(*p);
+        if (isalnum(c) != 0 || strchr("-._~/", c) != nullptr) {
+            s += *p;
+        } else {
+            char hex[4];
+            snprintf(hex, sizeof hex, "%%%02X", c);
+            s += hex;
+        }
+    }
+    return s;
+}
+
 struct picture {
     const std::vector<map_line>& lines;
     map_view v;
     canvas view;
     bool screen = false;
+    const char* background = nullptr;  // the user's image under the keys
     [[nodiscard]] int line_of(size_t e) const { return lines[v.entry_line[e]].line; }
 };
 
@@ -101,6 +122,12 @@ void write_head(std::ostream& out, const picture& p, const std::string& name, in
     const char* kind = p.screen ? "screen" : "area";
     out << "<rect class=\"" << kind << "\" " << p.view.rect(p.view.frame)
         << " fill=\"#f4f4f4\" stroke=\"#222\" stroke-width=\"2\"/>\n";
+    if (p.background != nullptr) {
+        const std::string href = uri_reference(p.background);
+        out << "<image class=\"background\" href=\"" << href
+            << "\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" xlink:href=\"" << href << "\" "
+            << p.view.rect(p.view.frame) << " preserveAspectRatio=\"none\"/>\n";
+    }
 }
 
 // Last entry first, so that each entry lies under every earlier one: what
@@ -114,6 +141,7 @@ void write_entries(std::ostream& out, const picture& p) {
         out << "<rect class=\"entry\" data-line=\"" << p.line_of(e) << "\" data-x1=\"" << b.x1
             << "\" data-y1=\"" << b.y1 << "\" data-x2=\"" << b.x2 << "\" data-y2=\"" << b.y2
             << "\" " << p.view.rect(b) << " fill=\"" << COLOURS[e % std::size(COLOURS)]
+            << (p.background != nullptr ? "\" fill-opacity=\"0.35" : "")
             << "\" stroke=\"#222\" stroke-width=\"1.5\"><title>line " << p.line_of(e) << ": "
             << xml_text(describe_box(b)) << ", character "
             << xml_text(describe_character(b.character)) << ", " << label_value(b.value)
@@ -238,10 +266,11 @@ std::vector<std::string> wrap(const std::vector<std::string>& notes, double widt
 }  // namespace
 
 void write_svg(std::ostream& out, const std::string& name, const std::vector<map_line>& lines,
-               const touch_area* screen) {
+               const touch_area* screen, const char* background) {
     const map_entry box = screen != nullptr ? area_box(*screen) : map_entry{};
     picture p{
         lines, make_view(lines, screen != nullptr ? &box : nullptr, true), {}, screen != nullptr};
+    p.background = background;
     p.view = make_canvas(p.v.frame);
     const std::vector<std::string> notes = wrap(legend(p), p.view.width());
     write_head(out, p, name, static_cast<int>(notes.size()));

@@ -138,9 +138,10 @@ struct map_view {
 int write_check(std::ostream& out, const std::string& name, const std::vector<map_line>& lines,
                 const touch_area* screen);
 
-// Writes the picture as an SVG document.
+// Writes the picture as an SVG document; with a background, over that
+// image (referenced by its name, not embedded), stretched over the screen.
 void write_svg(std::ostream& out, const std::string& name, const std::vector<map_line>& lines,
-               const touch_area* screen);
+               const touch_area* screen, const char* background = nullptr);
 
 // --- grid: a keypad of equal keys. ---
 
