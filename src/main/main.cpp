@@ -59,6 +59,10 @@ int run(settings* s) {
         fputs("touch input device is gone\n", stderr);
         return ZENTU_ERROR;
     }
+    if (tap == TAP_LOST) {
+        fputs("touch events were lost: where the touch ended is unknown\n", stderr);
+        return ZENTU_ERROR;
+    }
     if (send_vibra(s->vibraFd) != 0) {
         return ZENTU_ERROR;
     }
