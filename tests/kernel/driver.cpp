@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "devices.h"
+#include "drop_cases.h"
 #include "harness.h"
 #include "probe_cases.h"
 
@@ -499,6 +500,7 @@ int main(int argc, char** argv) {
     timeout();
     vibration();
     removals();
+    run_drop_cases();
     run_probe_cases(argv[2]);
     return summary();
 }
