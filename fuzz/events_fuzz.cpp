@@ -32,7 +32,6 @@ struct model_stream {
     char out[128] = {};
     size_t out_len = 0;
     bool dropping = false;  // skipping what follows a SYN_DROPPED
-    int touch = -1;         // BTN_TOUCH as the last whole burst left it
 };
 
 // The burst reader over data that is all there and then ends.
@@ -57,10 +56,10 @@ int model_burst(model_stream& m, int32_t* x, int32_t* y) {
         const bool report = ev.type == EV_SYN && ev.code == SYN_REPORT;
         m.dropping = m.dropping || (ev.type == EV_SYN && ev.code == SYN_DROPPED);
         if (m.dropping) {
-            // A pipe answers no query: the touch known before goes on.
+            // A pipe answers no query: nothing to store, the touch goes on.
             if (report) {
                 m.dropping = false;
-                return m.touch == 1 ? TOUCH_UNCHANGED : BURST_NONE;
+                return BURST_NONE;
             }
             continue;
         }
@@ -73,9 +72,6 @@ int model_burst(model_stream& m, int32_t* x, int32_t* y) {
             *y = ev.value;
             ++positions;
         } else if (report) {
-            if (state != TOUCH_UNCHANGED) {
-                m.touch = state == TOUCH_START ? 1 : 0;
-            }
             return positions % 2 != 0 ? BURST_INCOMPLETE : state;
         }
     }

@@ -69,7 +69,7 @@ const resync_case rows[] = {
     {"single_lift_lost", with_touch(single_state(1, 2), 1), single_state(777, 444), 0, TOUCH_LOST_END, 777, 444},
     {"no_slots_down_lost_waits_for_positions", plain_mt, unanswered, 1, BURST_NONE, 0, 0, true},
     {"no_slots_pending_lift_lost", with_touch(plain_mt, 1, true), unanswered, 0, TOUCH_LOST_END, 0, 0},
-    {"recording_keeps_the_touch_down", with_touch(unanswered, 1), unanswered, -1, TOUCH_UNCHANGED, 0, 0},
+    {"recording_keeps_the_touch_stores_nothing", with_touch(unanswered, 1), unanswered, -1, BURST_NONE, 0, 0},
     {"recording_without_a_touch_is_nothing", unanswered, unanswered, -1, BURST_NONE, 0, 0},
 };
 // clang-format on

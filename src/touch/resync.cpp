@@ -109,7 +109,12 @@ int apply_resync(touch_state* s, const touch_state& now, int key) {
     if (!before) {
         return down ? TOUCH_START : BURST_NONE;
     }
-    return down && survived ? TOUCH_UNCHANGED : TOUCH_LOST_END;
+    if (!down || !survived) {
+        return TOUCH_LOST_END;
+    }
+    // Without a position asked afresh, the working one may be half of a
+    // frame the drop broke: nothing to store until the next whole frame.
+    return positioned ? TOUCH_UNCHANGED : BURST_NONE;
 }
 
 int resync_touch(int fd, touch_state* s) {

@@ -106,7 +106,8 @@ void read_touch_state(int fd, touch_state* state);
 // applies what changed as one frame. Returns TOUCH_START (a touch began
 // within the dropped events), TOUCH_UNCHANGED (the touch known before is
 // still down), TOUCH_LOST_END (it ended there; state.touch tells whether
-// another is down now) or BURST_NONE (no touch before or after).
+// another is down now) or BURST_NONE (no touch before or after, or no
+// position the device could tell).
 [[nodiscard]] int resync_touch(int fd, touch_state* state);
 
 // The rules of resync_touch on states already read: now is the device's
