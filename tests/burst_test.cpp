@@ -105,7 +105,6 @@ touch_state pending_start() {
 // clang-format off
 const kind_case kind_rows[] = {
     {"pending_start_takes_its_first_positions", pending_start(), finger_move(5, 6), TOUCH_START, true, 5, 6},
-    {"pending_start_lift_is_unheard", pending_start(), finger_up(), TOUCH_LOST_END, true, 0, 0},
     {"pending_start_waits_past_a_lone_report", pending_start(), {syn()}, TOUCH_UNCHANGED, true, 0, 0},
     {"single_finger_down", single, {touch(1), abs_x(5), abs_y(6), syn()}, TOUCH_START, true, 5, 6},
     {"single_one_axis_is_whole", single, {touch(1), abs_y(7), syn()}, TOUCH_START, true, 100, 7},

@@ -38,13 +38,11 @@ touch_state with_touch(touch_state s, int touch, bool pending = false) {
     return s;
 }
 
+// The kernel guests show a finger-down, moves and lifts lost on a slotted
+// screen; these are the rules they do not reach.
 const touch_state none_down = slotted_state(0, {{300, 200, -1, 0}, {30, 40, -1, 0}});
 const touch_state first_down = slotted_state(0, {{300, 200, 1, 1}, {30, 40, -1, 0}});
 const touch_state first_moved = slotted_state(0, {{777, 444, 1, 0}, {30, 40, -1, 0}});
-const touch_state first_lifted = slotted_state(0, {{777, 444, -1, 0}, {30, 40, -1, 0}});
-const touch_state second_in_its_slot = slotted_state(0, {{777, 444, 2, 0}, {30, 40, -1, 0}});
-const touch_state two_new = slotted_state(1, {{777, 444, 5, 0}, {31, 41, 6, 0}});
-const touch_state first_and_new = slotted_state(1, {{300, 200, 1, 0}, {31, 41, 6, 0}});
 const touch_state plain_mt = [] {
     touch_state s;
     s.kind = TOUCH_KIND_MT;
@@ -54,23 +52,15 @@ const touch_state unanswered;
 
 // clang-format off
 const resync_case rows[] = {
-    {"slotted_finger_down_lost_starts_where_it_is", none_down, first_moved, 1, TOUCH_START, 777, 444},
-    {"slotted_new_contacts_lowest_slot_wins", none_down, two_new, 1, TOUCH_START, 777, 444},
-    {"slotted_moves_lost_go_on", first_down, first_moved, 1, TOUCH_UNCHANGED, 777, 444},
-    {"slotted_survivor_and_a_new_contact_go_on", first_down, first_and_new, 1, TOUCH_UNCHANGED, 31, 41},
-    {"slotted_lift_lost", first_down, first_lifted, 0, TOUCH_LOST_END},
-    {"slotted_lift_lost_another_finger_in_its_slot", first_down, second_in_its_slot, 1, TOUCH_LOST_END, 777, 444},
+    {"slotted_new_contacts_lowest_slot_wins", none_down, slotted_state(1, {{777, 444, 5, 0}, {31, 41, 6, 0}}), 1, TOUCH_START, 777, 444},
+    {"slotted_survivor_and_a_new_contact_go_on", first_down, slotted_state(1, {{300, 200, 1, 0}, {31, 41, 6, 0}}), 1, TOUCH_UNCHANGED, 31, 41},
     {"slotted_key_up_with_a_contact_left_ends", first_down, first_moved, 0, TOUCH_LOST_END, 777, 444},
-    {"slotted_whole_tap_lost_is_nothing", none_down, first_lifted, 0, BURST_NONE},
-    {"slotted_frame_said_up_before", with_touch(first_down, 0), first_moved, 1, TOUCH_START, 777, 444},
+    {"slotted_whole_tap_lost_is_nothing", none_down, slotted_state(0, {{777, 444, -1, 0}, {30, 40, -1, 0}}), 0, BURST_NONE},
     {"slotted_unanswered_key_alone_decides", first_down, unanswered, 0, TOUCH_LOST_END, 300, 200},
     {"single_finger_down_lost", single_state(1, 2), single_state(777, 444), 1, TOUCH_START, 777, 444},
-    {"single_moves_lost", with_touch(single_state(1, 2), 1), single_state(777, 444), 1, TOUCH_UNCHANGED, 777, 444},
     {"single_lift_lost", with_touch(single_state(1, 2), 1), single_state(777, 444), 0, TOUCH_LOST_END, 777, 444},
     {"no_slots_down_lost_waits_for_positions", plain_mt, unanswered, 1, BURST_NONE, 0, 0, true},
     {"no_slots_pending_lift_lost", with_touch(plain_mt, 1, true), unanswered, 0, TOUCH_LOST_END, 0, 0},
-    {"recording_keeps_the_touch_stores_nothing", with_touch(unanswered, 1), unanswered, -1, BURST_NONE, 0, 0},
-    {"recording_without_a_touch_is_nothing", unanswered, unanswered, -1, BURST_NONE, 0, 0},
 };
 // clang-format on
 INSTANTIATE_TEST_SUITE_P(rules, resync, testing::ValuesIn(rows), row_name{});

@@ -172,7 +172,6 @@ const seeded_case seeded_rows[] = {
     {"slot_moves_second_then_releases_first", lifted, mode_end, read_last, {{0, two_fingers}, {20, {pos_y(44), mt_slot(0), tracking(-1), syn()}}, {20, last_lift}}, 30, 44},
     {"slot_read_first_takes_the_landing_frame", lifted, mode_end, read_first, {{0, two_fingers}, {20, {pos_x(31), syn()}}, {20, last_lift}}, 30, 40},
     {"recording_with_a_drop_goes_on", one_down, mode_end, read_last, {{0, dropped_frame}, {20, {pos_x(16), syn()}}, {20, last_lift}}, 16, 20},
-    {"pending_start_answers_its_positions", pending, mode_start, read_last, {{0, {syn()}}, {20, finger_move(5, 6)}}, 5, 6},
     {"pending_lift_read_last_is_lost", pending, mode_end, read_last, {{0, {syn()}}, {20, finger_up()}}, 3, 4, TAP_LOST},
     {"pending_lift_read_first_answers_the_first", pending, mode_end, read_first, {{0, {syn()}}, {20, finger_up()}}, 3, 4},
 };
