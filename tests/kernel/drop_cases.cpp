@@ -19,8 +19,8 @@ const char* const end_first[] = {"--wait-for-end", "--read-first", "-x", "-y", n
 
 // Finger 0 comes down at 300:200 (or is there) and moves to 777:444 in more
 // frames than the queue of a 10-slot screen holds (512 events, each frame
-// two or three); with lift_at_end it lifts after.
-void down_and_moves(device* d, bool lift_at_end = false) {
+// two or three).
+void down_and_moves(device* d) {
     constexpr int frames = 400;
     put_down(d, 0, 300, 200);
     commit(d);
@@ -28,13 +28,11 @@ void down_and_moves(device* d, bool lift_at_end = false) {
         put_down(d, 0, 300 + 477 * i / frames, 200 + 244 * i / frames);
         commit(d);
     }
-    if (lift_at_end) {
-        lift(d, 0);
-        commit(d);
-    }
 }
 void moves_and_lift(device* d) {
-    down_and_moves(d, true);
+    down_and_moves(d);
+    lift(d, 0);
+    commit(d);
 }
 // The lift, then a second finger down in the same slot.
 void lift_and_second_finger(device* d) {
