@@ -31,6 +31,7 @@ struct model_stream {
     size_t pos = 0;
     char out[128] = {};
     size_t out_len = 0;
+    bool dropping = false;  // skipping what follows a SYN_DROPPED
 };
 
 // The burst reader over data that is all there and then ends.
@@ -52,6 +53,16 @@ int model_burst(model_stream& m, int32_t* x, int32_t* y) {
         input_event ev{};
         memcpy(&ev, m.data + m.pos, RECORD);
         m.pos += RECORD;
+        const bool report = ev.type == EV_SYN && ev.code == SYN_REPORT;
+        m.dropping = m.dropping || (ev.type == EV_SYN && ev.code == SYN_DROPPED);
+        if (m.dropping) {
+            // A pipe answers no query: nothing to store, the touch goes on.
+            if (report) {
+                m.dropping = false;
+                return BURST_NONE;
+            }
+            continue;
+        }
         if (ev.type == EV_KEY && ev.code == BTN_TOUCH && (ev.value == 0 || ev.value == 1)) {
             state = ev.value == 1 ? TOUCH_START : TOUCH_END;
         } else if (ev.type == EV_ABS && ev.code == ABS_MT_POSITION_X) {
@@ -60,7 +71,7 @@ int model_burst(model_stream& m, int32_t* x, int32_t* y) {
         } else if (ev.type == EV_ABS && ev.code == ABS_MT_POSITION_Y) {
             *y = ev.value;
             ++positions;
-        } else if (ev.type == EV_SYN && ev.code == SYN_REPORT) {
+        } else if (report) {
             return positions % 2 != 0 ? BURST_INCOMPLETE : state;
         }
     }

@@ -26,7 +26,8 @@ TEST_P(burst, result_and_position) {
     p.play({{0, c.evs}});
     int32_t x = untouched;
     int32_t y = untouched;
-    EXPECT_EQ(get_touch_burst(p.reader(), &x, &y, &plain), c.result);
+    touch_state s = plain;
+    EXPECT_EQ(get_touch_burst(p.reader(), &x, &y, &s), c.result);
     EXPECT_EQ(x, c.x);
     EXPECT_EQ(y, c.y);
 }
@@ -46,7 +47,8 @@ const burst_case bursts[] = {
     {"last_touch_counts", {touch(1), touch(0), syn()}, TOUCH_END, untouched, untouched},
     {"touch_value_2_changes_nothing", {touch(1), touch(2), syn()}, TOUCH_START, untouched, untouched},
     {"two_fingers_leave_the_second", {pos_x(1), pos_y(2), pos_x(3), pos_y(4), syn()}, TOUCH_UNCHANGED, 3, 4},
-    {"other_syn_codes_do_not_end", {pos_x(1), mt_sync_report, dropped, touch(1), syn()}, BURST_INCOMPLETE, 1, untouched},
+    {"other_syn_codes_do_not_end", {pos_x(1), mt_sync_report, touch(1), syn()}, BURST_INCOMPLETE, 1, untouched},
+    {"drop_skips_its_frame_to_the_report", {pos_x(1), dropped, touch(1), pos_x(5), pos_y(6), syn()}, BURST_DROPPED, 1, untouched},
     {"single_touch_axes_ignored", {abs_x(9), abs_y(9), touch(1), syn()}, TOUCH_START, untouched, untouched},
     {"unknown_types_dropped", {unknown_type, left_button, pos_y(8), pos_x(9), syn()}, TOUCH_UNCHANGED, 9, 8},
 };
@@ -91,8 +93,19 @@ const touch_state first_spoken_last = slotted_state(0, {{10, 20, 1, 2}, {30, 40,
 const touch_state about_to_wrap =
     slotted_state(1, {{10, 20, 1, UINT32_MAX - 1}, {30, 40, 2, UINT32_MAX}});
 
+// A touch began within dropped events on a screen that keeps no position.
+touch_state pending_start() {
+    touch_state s;
+    s.kind = TOUCH_KIND_MT;
+    s.touch = 1;
+    s.start_pending = true;
+    return s;
+}
+
 // clang-format off
 const kind_case kind_rows[] = {
+    {"pending_start_takes_its_first_positions", pending_start(), finger_move(5, 6), TOUCH_START, true, 5, 6},
+    {"pending_start_waits_past_a_lone_report", pending_start(), {syn()}, TOUCH_UNCHANGED, true, 0, 0},
     {"single_finger_down", single, {touch(1), abs_x(5), abs_y(6), syn()}, TOUCH_START, true, 5, 6},
     {"single_one_axis_is_whole", single, {touch(1), abs_y(7), syn()}, TOUCH_START, true, 100, 7},
     {"single_repeat_without_axes", single, {touch(1), syn()}, TOUCH_START, true, 100, 200},
@@ -139,6 +152,24 @@ TEST(burst_silence, a_stall_inside_a_burst_loses_its_start) {
     EXPECT_EQ(r, TOUCH_UNCHANGED);
     EXPECT_EQ(x, 1);
     EXPECT_EQ(y, 2);
+}
+
+TEST(burst_drop, a_stall_keeps_skipping_to_the_report) {
+    event_pipe p;
+    p.play({{0, {dropped, pos_x(3)}}, {250, {pos_y(4), syn()}}, {0, finger_down(5, 6)}});
+    touch_state s;
+    int32_t x = untouched;
+    int32_t y = untouched;
+    EXPECT_EQ(get_touch_burst(p.reader(), &x, &y, &s), BURST_NONE);
+    int r = BURST_NONE;
+    for (int polls = 0; r == BURST_NONE && polls < 20; ++polls) {
+        r = get_touch_burst(p.reader(), &x, &y, &s);
+    }
+    EXPECT_EQ(r, BURST_DROPPED);
+    EXPECT_EQ(x, untouched);
+    EXPECT_EQ(get_touch_burst(p.reader(), &x, &y, &s), TOUCH_START);
+    EXPECT_EQ(x, 5);
+    EXPECT_EQ(y, 6);
 }
 
 TEST(burst_gone, closed_writer_is_gone_after_its_data) {

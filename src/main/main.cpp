@@ -59,6 +59,10 @@ int run(settings* s) {
         fputs("touch input device is gone\n", stderr);
         return ZENTU_ERROR;
     }
+    if (tap == TAP_LOST) {
+        fputs("touch events were lost: where the touch ended is unknown\n", stderr);
+        return ZENTU_ERROR;
+    }
     // From here on the tap is in display pixels when a calibration was given.
     apply_calibration(s->cal, &x, &y);
     if (send_vibra(s->vibraFd) != 0) {

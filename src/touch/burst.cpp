@@ -27,6 +27,30 @@ wait_state wait_readable(int fd) {
     return wait_state::ready;
 }
 
+// A whole frame: its BTN_TOUCH becomes what the wait knows, and a touch
+// that began within dropped events starts with the first positions heard.
+int end_burst(touch_state* s, int state, bool odd, unsigned positions) {
+    if (state != TOUCH_UNCHANGED) {
+        s->touch = state == TOUCH_START ? 1 : 0;
+    }
+    if (odd) {
+        return BURST_INCOMPLETE;
+    }
+    if (s->start_pending && state == TOUCH_END) {
+        s->start_pending = false;
+        return TOUCH_LOST_END;
+    }
+    if (s->start_pending && (state == TOUCH_START || positions > 0)) {
+        s->start_pending = false;
+        return TOUCH_START;
+    }
+    return state;
+}
+
+bool is_syn(const input_event& ev, uint16_t code) {
+    return ev.type == EV_SYN && ev.code == code;
+}
+
 }  // namespace
 
 int get_touch_burst(int fd, int32_t* x, int32_t* y, touch_state* s) {
@@ -59,6 +83,16 @@ int get_touch_burst(int fd, int32_t* x, int32_t* y, touch_state* s) {
             printf("\nreceived only %d bytes on read", static_cast<int>(n));
             return BURST_NONE;
         }
+        // After a drop the kernel's queue resumes in the middle of a frame:
+        // nothing up to its report can be trusted. A stall keeps skipping.
+        s->dropping = s->dropping || is_syn(ev, SYN_DROPPED);
+        if (s->dropping) {
+            if (is_syn(ev, SYN_REPORT)) {
+                s->dropping = false;
+                return BURST_DROPPED;
+            }
+            continue;
+        }
         if (ev.type == EV_KEY && ev.code == BTN_TOUCH) {
             if (ev.value == 1) {
                 state = TOUCH_START;
@@ -73,8 +107,8 @@ int get_touch_burst(int fd, int32_t* x, int32_t* y, touch_state* s) {
         } else if (ev.type == EV_ABS && ev.code == axis_y) {
             *y = ev.value;
             ++positions;
-        } else if (ev.type == EV_SYN && ev.code == SYN_REPORT) {
-            return (parity && positions % 2 != 0) ? BURST_INCOMPLETE : state;
+        } else if (is_syn(ev, SYN_REPORT)) {
+            return end_burst(s, state, parity && positions % 2 != 0, positions);
         }
     }
 }

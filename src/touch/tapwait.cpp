@@ -10,7 +10,11 @@ struct tap_wait {
     int32_t* delay;  // receives every measurement
     double start;
 
-    int next_burst() { return get_touch_burst(fd, &touch->x, &touch->y, touch); }
+    // A drop is followed by the device's state now, as one burst.
+    int next_burst() {
+        const int r = get_touch_burst(fd, &touch->x, &touch->y, touch);
+        return r == BURST_DROPPED ? resync_touch(fd, touch) : r;
+    }
 
     // A store: on a slotted screen with no live contact left there is
     // nothing to store, and x, y stay as they were.
@@ -36,7 +40,9 @@ bool usable(int r) {
 int wait_for_start(tap_wait& w, int32_t* x, int32_t* y) {
     for (;;) {
         const int r = w.next_burst();
-        if (r == TOUCH_START) {
+        // A touch that ended within dropped events while another came down:
+        // the new one is a start.
+        if (r == TOUCH_START || (r == TOUCH_LOST_END && w.touch->touch == 1)) {
             w.store(x, y);
             return w.finish(TAP_DONE);
         }
@@ -57,6 +63,11 @@ int wait_for_end(tap_wait& w, int32_t* x, int32_t* y, bool keep_last) {
         const int r = w.next_burst();
         if (r == TOUCH_END) {
             return w.finish(TAP_DONE);
+        }
+        // The lift is known to have come, but not from where: read-last
+        // has no answer, and another contact's position would be a wrong one.
+        if (r == TOUCH_LOST_END) {
+            return w.finish(keep_last ? TAP_LOST : TAP_DONE);
         }
         if (r == BURST_GONE) {
             return w.finish(TAP_GONE);

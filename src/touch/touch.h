@@ -15,6 +15,11 @@ enum burst_result : int {
     BURST_INCOMPLETE = -1,  // odd number of position events
     BURST_NONE = -2,        // silence for 100 ms, a failed poll or a short read
     BURST_GONE = -3,        // the device has gone away (hang-up, EOF, ENODEV)
+    // The kernel dropped events (SYN_DROPPED): the frame they broke has been
+    // skipped up to and including its report; resync_touch tells the rest.
+    BURST_DROPPED = -4,
+    // The touch ended and where it lifted went with dropped events.
+    TOUCH_LOST_END = 4,
 };
 
 // Outcome of a tap wait.
@@ -22,6 +27,9 @@ enum tap_result : int {
     TAP_DONE = 0,
     TAP_TIMEOUT = -1,
     TAP_GONE = -2,
+    // The touch ended within events the kernel dropped, so the last
+    // position before the lift is unknown (read-last only).
+    TAP_LOST = -3,
 };
 
 // How long one poll may block; the granularity of the wait's limit.
@@ -74,6 +82,13 @@ struct touch_state {
     int current = -1;       // the selected slot; -1 while none is
     uint32_t mentions = 0;  // the latest mention's order
     std::array<touch_slot, TOUCH_MAX_SLOTS> slot{};
+    // BTN_TOUCH as the last whole frame left it: 1, 0, or -1 while no frame
+    // of this wait has said (a slotted screen then counts its live slots).
+    int touch = -1;
+    bool dropping = false;  // events are skipped up to the next report
+    // A touch began within dropped events at a position the device does
+    // not keep (multitouch without slots): its next positions start it.
+    bool start_pending = false;
 };
 
 // Fills *state from the device behind fd: its kind (get_touch_kind) and
@@ -85,6 +100,20 @@ void read_touch_state(int fd, touch_state* state);
 // without slots write x and y as they arrive; on a slotted screen they
 // write the current slot in state. Returns a burst_result.
 [[nodiscard]] int get_touch_burst(int fd, int32_t* x, int32_t* y, touch_state* state);
+
+// After the burst reader returned BURST_DROPPED: re-reads the device (its
+// slots or position and BTN_TOUCH; a pipe or file answers nothing) and
+// applies what changed as one frame. Returns TOUCH_START (a touch began
+// within the dropped events), TOUCH_UNCHANGED (the touch known before is
+// still down), TOUCH_LOST_END (it ended there; state.touch tells whether
+// another is down now) or BURST_NONE (no touch before or after, or no
+// position the device could tell).
+[[nodiscard]] int resync_touch(int fd, touch_state* state);
+
+// The rules of resync_touch on states already read: now is the device's
+// state re-read (its kind differs from state's when that failed), key its
+// BTN_TOUCH (-1 when the device did not say).
+[[nodiscard]] int apply_resync(touch_state* state, const touch_state& now, int key);
 
 // Slot bookkeeping of the burst reader. A burst begins: the slot that is
 // current counts as spoken of first.

@@ -57,6 +57,7 @@ events junk_records(size_t n) {
     return out;
 }
 
+// The SYN_DROPPED among them skips the rest up to the report that follows.
 const events odd_but_known = {
     make_event(EV_KEY, BTN_TOUCH, 2),     make_event(EV_KEY, BTN_TOUCH, INT32_MIN),
     make_event(EV_SYN, SYN_MT_REPORT, 0), make_event(EV_SYN, SYN_DROPPED, 0),
@@ -68,7 +69,7 @@ const std::string nines(300, '9');
 // clang-format off
 const run_case devices[] = {
     {"junk_then_tap", {"-t", TOUCH, "-x", "-y"}, {{0, junk_records(500)}, {50, finger_down(9, 8)}}, 0, "9:8\n", ""},
-    {"odd_values_then_tap", {"-t", TOUCH, "-x", "-y"}, {{0, odd_but_known}, {0, finger_down(9, 8)}}, 0, "9:8\n", ""},
+    {"odd_values_then_tap", {"-t", TOUCH, "-x", "-y"}, {{0, odd_but_known}, {0, {syn()}}, {0, finger_down(9, 8)}}, 0, "9:8\n", ""},
     {"extreme_coordinates", {"-t", TOUCH, "-x", "-y", "--wait-for-end"}, {{0, extremes}, {0, finger_up()}}, 0, "-2147483648:2147483647\n", ""},
 };
 // The delay is held at the signed 32-bit limits; wrapping would turn these

@@ -17,6 +17,7 @@
 
 #include "calib_cases.h"
 #include "devices.h"
+#include "drop_cases.h"
 #include "harness.h"
 #include "probe_cases.h"
 
@@ -502,6 +503,7 @@ int main(int argc, char** argv) {
     timeout();
     vibration();
     removals();
+    run_drop_cases();
     run_probe_cases(argv[2]);
     run_calibration_cases(argv[3], argv[2]);
     return summary();
