@@ -16,6 +16,7 @@ inline constexpr int NO_DEVICE = -1;
 
 struct settings {
     int touchFd = NO_DEVICE;
+    const char* touchPath = nullptr;  // as given, for messages
     int vibraFd = NO_DEVICE;
     FILE* mapFile = nullptr;
     int32_t delay = 0;  // the limit going into the wait, the time spent after it
