@@ -45,7 +45,7 @@ void probe_node(const char* path, int number, probe_device* d);
 [[nodiscard]] int event_number(const char* entry);
 
 // Calls visit for every eventN node in dir, in increasing order of N (and
-// of name among equal N: "event06" after "event6"), probing each under its
+// of name among equal N: "event06" before "event6"), probing each under its
 // own name; a node that vanishes is reported as PROBE_ERROR. Returns
 // the number of nodes, or -1 when dir cannot be read (errno set).
 // visit returns false to stop early.
