@@ -28,6 +28,8 @@ TEST(touch_kind, sources_that_answer_no_query_are_plain) {
         int slots = -1;
         EXPECT_EQ(get_touch_kind(fd, &slots), TOUCH_KIND_PLAIN) << "fd " << fd;
         EXPECT_EQ(slots, 0);
+        // Not an input device: zentu waits on it without a word.
+        EXPECT_EQ(get_touch_lack(fd), TOUCH_LACKS_INPUT);
         touch_state s;
         s.x = 7;
         s.kind = TOUCH_KIND_SINGLE;

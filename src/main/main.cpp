@@ -47,7 +47,19 @@ int print_mapped(const settings& s, int32_t x, int32_t y) {
     return result;
 }
 
+// An input device on which no tap can end is still waited on (it may be
+// right for reasons zentu cannot see), but the user hears why nothing
+// comes. Pipes, FIFOs and files answer no input query: they stay silent.
+void warn_if_not_touch_screen(const settings& s) {
+    const int lack = get_touch_lack(s.touchFd);
+    if (lack == TOUCH_LACKS_BTN_TOUCH || lack == TOUCH_LACKS_POSITION_AXES) {
+        fprintf(stderr, "%s is not a touch screen (%s); waiting anyway\n", s.touchPath,
+                touch_lack_word(lack));
+    }
+}
+
 int run(settings* s) {
+    warn_if_not_touch_screen(*s);
     int32_t x = 0;
     int32_t y = 0;
     const int tap = get_touchtap(s->touchFd, &s->delay, &x, &y, s->waitMode, s->readMode);

@@ -18,6 +18,7 @@ inline constexpr int NO_DEVICE = -1;
 
 struct settings {
     int touchFd = NO_DEVICE;
+    const char* touchPath = nullptr;  // as given, for messages
     int vibraFd = NO_DEVICE;
     FILE* mapFile = nullptr;
     calibration cal;    // -k: taps in display pixels

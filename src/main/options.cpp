@@ -32,6 +32,7 @@ bool apply_option(int opt, settings* s, int* status) {
         return true;
     case 't':
         *status = ZENTU_ERROR;
+        s->touchPath = optarg;
         return open_touch_device(optarg, &s->touchFd);
     case 'v':
         *status = ZENTU_ERROR;

@@ -9,6 +9,8 @@
 namespace {
 
 // The layout EVIOCGMTSLOTS fills: an axis code, then one value per slot.
+// The kernel fills as many slots as the buffer holds: the first
+// TOUCH_MAX_SLOTS of a device that has more.
 struct slot_values {
     uint32_t code;
     int32_t values[TOUCH_MAX_SLOTS];
@@ -23,6 +25,20 @@ bool has(const unsigned char* bits, int code) {
     return (bits[code / 8] & (1u << (code % 8))) != 0;
 }
 
+// Which pair of position axes a device's absolute axes hold. Capacitive
+// screens report ABS_X/ABS_Y too, for old readers; the multitouch pair wins.
+enum class axes { none, single, multitouch };
+
+axes position_axes(const unsigned char* abs_bits) {
+    if (has(abs_bits, ABS_MT_POSITION_X) && has(abs_bits, ABS_MT_POSITION_Y)) {
+        return axes::multitouch;
+    }
+    if (has(abs_bits, ABS_X) && has(abs_bits, ABS_Y)) {
+        return axes::single;
+    }
+    return axes::none;
+}
+
 // What the slot queries answered while the kind was decided, kept so that
 // seeding the wait does not ask the device the same things again.
 struct slot_answers {
@@ -30,29 +46,36 @@ struct slot_answers {
     slot_values x{};
 };
 
-// The slot count of a slotted device the wait can follow, else 0. The
-// current slot must be one of them, and the slots must answer.
+// The number of slots followed on a slotted device, else 0: all of them,
+// or the first TOUCH_MAX_SLOTS of a device that has more. The slots must
+// answer.
 int usable_slots(int fd, slot_answers* a) {
     if (!query_device(fd, EVIOCGABS(ABS_MT_SLOT), &a->slot) || a->slot.maximum < 0 ||
-        a->slot.maximum >= TOUCH_MAX_SLOTS || a->slot.value < 0 ||
-        a->slot.value > a->slot.maximum) {
+        !slot_query(fd, ABS_MT_POSITION_X, &a->x)) {
         return 0;
     }
-    return slot_query(fd, ABS_MT_POSITION_X, &a->x) ? a->slot.maximum + 1 : 0;
+    return a->slot.maximum < TOUCH_MAX_SLOTS ? a->slot.maximum + 1 : TOUCH_MAX_SLOTS;
 }
 
+// One buffer serves the other axes in turn: the state is on the stack.
 bool read_slots(int fd, const slot_answers& a, touch_state* s) {
-    slot_values y{};
-    if (!slot_query(fd, ABS_MT_POSITION_Y, &y)) {
+    slot_values v{};
+    if (!slot_query(fd, ABS_MT_POSITION_Y, &v)) {
         return false;
     }
-    slot_values tracking{};
-    // Without tracking ids every slot counts as holding a contact.
-    const bool tracked = slot_query(fd, ABS_MT_TRACKING_ID, &tracking);
-    s->current = a.slot.value;
     for (int i = 0; i < s->slots; ++i) {
-        s->slot[i] = touch_slot{a.x.values[i], y.values[i], tracked ? tracking.values[i] : 0, 0};
+        s->slot[i] = touch_slot{a.x.values[i], v.values[i], 0, 0};
     }
+    // Without tracking ids every slot counts as holding a contact.
+    if (slot_query(fd, ABS_MT_TRACKING_ID, &v)) {
+        for (int i = 0; i < s->slots; ++i) {
+            s->slot[i].tracking = v.values[i];
+        }
+    }
+    // A current slot beyond those followed selects none, as a selection of
+    // it would.
+    const int32_t current = a.slot.value;
+    s->current = current >= 0 && current < s->slots ? current : -1;
     return true;
 }
 
@@ -74,21 +97,44 @@ int touch_kind_of(int fd, int* slots, slot_answers* a) {
     if (!query_device(fd, EVIOCGBIT(EV_ABS, sizeof bits), bits)) {
         return TOUCH_KIND_PLAIN;
     }
-    // Capacitive screens report ABS_X/ABS_Y too, for old readers; the
-    // multitouch axes win.
-    if (has(bits, ABS_MT_POSITION_X) || has(bits, ABS_MT_POSITION_Y)) {
+    switch (position_axes(bits)) {
+    case axes::multitouch:
         if (has(bits, ABS_MT_SLOT)) {
             *slots = usable_slots(fd, a);
         }
         return *slots > 0 ? TOUCH_KIND_MT_SLOTS : TOUCH_KIND_MT;
-    }
-    if (has(bits, ABS_X) && has(bits, ABS_Y)) {
+    case axes::single:
         return TOUCH_KIND_SINGLE;
+    case axes::none:
+        break;
     }
     return TOUCH_KIND_NO_AXES;
 }
 
+const char* const LACK_WORDS[] = {"-", "no-btn-touch", "no-position-axes", "not-evdev"};
+
 }  // namespace
+
+int get_touch_lack(int fd) {
+    unsigned char types[EV_CNT / 8 + 1] = {};
+    if (!query_device(fd, EVIOCGBIT(0, sizeof types), types)) {
+        return TOUCH_LACKS_INPUT;
+    }
+    unsigned char keys[KEY_CNT / 8 + 1] = {};
+    if (!query_device(fd, EVIOCGBIT(EV_KEY, sizeof keys), keys) || !has(keys, BTN_TOUCH)) {
+        return TOUCH_LACKS_BTN_TOUCH;
+    }
+    unsigned char abs_bits[ABS_CNT / 8 + 1] = {};
+    if (!query_device(fd, EVIOCGBIT(EV_ABS, sizeof abs_bits), abs_bits) ||
+        position_axes(abs_bits) == axes::none) {
+        return TOUCH_LACKS_POSITION_AXES;
+    }
+    return TOUCH_LACKS_NOTHING;
+}
+
+const char* touch_lack_word(int lack) {
+    return lack >= TOUCH_LACKS_NOTHING && lack <= TOUCH_LACKS_INPUT ? LACK_WORDS[lack] : "-";
+}
 
 int get_touch_kind(int fd, int* slots) {
     slot_answers unused;

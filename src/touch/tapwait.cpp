@@ -16,9 +16,9 @@ struct tap_wait {
         return r == BURST_DROPPED ? resync_touch(fd, touch) : r;
     }
 
-    // A store: on a slotted screen with no live contact left there is
-    // nothing to store, and x, y stay as they were.
-    void store(int32_t* x, int32_t* y) const { (void)get_stored_position(*touch, x, y); }
+    // A store: on a slotted screen with no live contact the wait can place
+    // there is nothing to store, x, y stay as they were and it says false.
+    bool store(int32_t* x, int32_t* y) const { return get_stored_position(*touch, x, y); }
 
     // Takes a measurement and tells whether it reached the limit.
     bool measure_reaches_limit() {
@@ -41,9 +41,11 @@ int wait_for_start(tap_wait& w, int32_t* x, int32_t* y) {
     for (;;) {
         const int r = w.next_burst();
         // A touch that ended within dropped events while another came down:
-        // the new one is a start.
-        if (r == TOUCH_START || (r == TOUCH_LOST_END && w.touch->touch == 1)) {
-            w.store(x, y);
+        // the new one is a start. A finger down that no followed slot holds
+        // (a slot beyond the table, or BTN_TOUCH without a contact) has no
+        // position to tell.
+        const bool started = r == TOUCH_START || (r == TOUCH_LOST_END && w.touch->touch == 1);
+        if (started && w.store(x, y)) {
             return w.finish(TAP_DONE);
         }
         if (r == BURST_GONE) {
@@ -51,7 +53,8 @@ int wait_for_start(tap_wait& w, int32_t* x, int32_t* y) {
         }
         // Movement and lift bursts do not look at the clock, so a steady
         // stream of them holds the wait past its limit.
-        if ((r == BURST_INCOMPLETE || r == BURST_NONE) && w.measure_reaches_limit()) {
+        if ((r == BURST_INCOMPLETE || r == BURST_NONE || r == TOUCH_START) &&
+            w.measure_reaches_limit()) {
             return TAP_TIMEOUT;
         }
     }
@@ -61,22 +64,24 @@ int wait_for_end(tap_wait& w, int32_t* x, int32_t* y, bool keep_last) {
     bool seen = false;
     for (;;) {
         const int r = w.next_burst();
-        if (r == TOUCH_END) {
+        // On a slotted screen a lift ends the wait only once a position was
+        // stored: the lift of a finger the wait never placed tells none.
+        if (r == TOUCH_END && (seen || w.touch->kind != TOUCH_KIND_MT_SLOTS)) {
             return w.finish(TAP_DONE);
         }
         // The lift is known to have come, but not from where: read-last
         // has no answer, and another contact's position would be a wrong one.
+        // Read-first has one only if a position was stored before the drop.
         if (r == TOUCH_LOST_END) {
-            return w.finish(keep_last ? TAP_LOST : TAP_DONE);
+            return w.finish(keep_last || !seen ? TAP_LOST : TAP_DONE);
         }
         if (r == BURST_GONE) {
             return w.finish(TAP_GONE);
         }
-        if (usable(r)) {
-            if (keep_last || !seen) {
-                w.store(x, y);
-            }
-            seen = true;
+        // Only a stored position counts as seen: else the limit would
+        // answer with a position the device never gave.
+        if (usable(r) && (keep_last || !seen)) {
+            seen = w.store(x, y) || seen;
         }
         if (w.measure_reaches_limit()) {
             return seen ? TAP_DONE : TAP_TIMEOUT;

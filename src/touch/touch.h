@@ -41,27 +41,47 @@ enum touch_kind : int {
     // Answers no query (a pipe, FIFO or file, or a device whose queries
     // fail): the multitouch position axes, from 0, 0, with the parity rule.
     TOUCH_KIND_PLAIN = 0,
-    // A device without a position axis the wait reads (neither multitouch
+    // A device without a pair of position axes (neither both multitouch
     // positions nor both ABS_X and ABS_Y): read as TOUCH_KIND_PLAIN.
     TOUCH_KIND_NO_AXES = 1,
-    // ABS_X and ABS_Y without multitouch positions: those axes, from their
-    // current values, without the parity rule.
+    // ABS_X and ABS_Y without both multitouch positions: those axes, from
+    // their current values, without the parity rule.
     TOUCH_KIND_SINGLE = 2,
-    // Multitouch positions without usable slots (no ABS_MT_SLOT, more than
-    // TOUCH_MAX_SLOTS slots, or a slot query that fails): read as
-    // TOUCH_KIND_PLAIN.
+    // Multitouch positions without usable slots (no ABS_MT_SLOT, or a slot
+    // query that fails): read as TOUCH_KIND_PLAIN.
     TOUCH_KIND_MT = 3,
-    // Multitouch with 1 to TOUCH_MAX_SLOTS slots: one position per slot,
-    // from the slots' current values, without the parity rule.
+    // Multitouch with slots: one position per slot, from the slots' current
+    // values, without the parity rule. A screen with more slots than
+    // TOUCH_MAX_SLOTS is followed in its first TOUCH_MAX_SLOTS; what it
+    // reports of the others is dropped.
     TOUCH_KIND_MT_SLOTS = 4,
 };
 
-inline constexpr int TOUCH_MAX_SLOTS = 64;
+// hid-multitouch makes up to 250; uinput allows more, which are dropped.
+inline constexpr int TOUCH_MAX_SLOTS = 256;
 
-// Asks the device behind fd what it is. *slots receives the slot count for
-// TOUCH_KIND_MT_SLOTS and 0 for every other kind. Never fails: a source
-// that does not answer is TOUCH_KIND_PLAIN.
+// Asks the device behind fd what it is. *slots receives the number of
+// slots followed (at most TOUCH_MAX_SLOTS) for TOUCH_KIND_MT_SLOTS and 0
+// for every other kind. Never fails: a source that does not answer is
+// TOUCH_KIND_PLAIN.
 [[nodiscard]] int get_touch_kind(int fd, int* slots);
+
+// What keeps a source from being a touch screen on which a tap can end.
+// One rule for zentu and the tools: BTN_TOUCH, and both position axes of
+// one kind (ABS_MT_POSITION_X and _Y, or ABS_X and ABS_Y).
+enum touch_lack : int {
+    TOUCH_LACKS_NOTHING = 0,
+    TOUCH_LACKS_BTN_TOUCH = 1,      // never reports a finger down or up (told first)
+    TOUCH_LACKS_POSITION_AXES = 2,  // has BTN_TOUCH but no pair of position axes
+    TOUCH_LACKS_INPUT = 3,          // answers no input query: a pipe, FIFO, file, ...
+};
+
+// Asks the device behind fd what it lacks. Returns a touch_lack.
+[[nodiscard]] int get_touch_lack(int fd);
+
+// The word for a touch_lack that zentu and its tools print: "-",
+// "no-btn-touch", "no-position-axes", "not-evdev".
+[[nodiscard]] const char* touch_lack_word(int lack);
 
 // One slot of a slotted screen. A slot holds a contact while its tracking
 // id is 0 or more.

@@ -283,6 +283,15 @@ bool abs_axis(int fd, uint16_t code, int32_t max, int32_t min = 0, int32_t resol
     return ioctl(fd, UI_SET_ABSBIT, code) == 0 && ioctl(fd, UI_ABS_SETUP, &a) == 0;
 }
 
+bool slotted(kind k) {
+    return k == kind::slotted_mt || k == kind::slotted_xy || k == kind::slotted_65 ||
+           k == kind::slotted_100;
+}
+
+int32_t last_slot(kind k) {
+    return k == kind::slotted_65 ? 64 : k == kind::slotted_100 ? 99 : 9;
+}
+
 bool set_bits(int fd, kind k) {
     if (k == kind::vibra) {
         return ioctl(fd, UI_SET_EVBIT, EV_FF) == 0 && ioctl(fd, UI_SET_FFBIT, FF_RUMBLE) == 0;
@@ -295,6 +304,11 @@ bool set_bits(int fd, kind k) {
         return ioctl(fd, UI_SET_EVBIT, EV_KEY) == 0 && ioctl(fd, UI_SET_KEYBIT, BTN_TOUCH) == 0 &&
                ioctl(fd, UI_SET_EVBIT, EV_ABS) == 0 && abs_axis(fd, ABS_X, 3900, 200, 40) &&
                abs_axis(fd, ABS_Y, 3950, 180, 30);
+    }
+    if (k == kind::one_axis) {
+        return ioctl(fd, UI_SET_EVBIT, EV_KEY) == 0 && ioctl(fd, UI_SET_KEYBIT, BTN_TOUCH) == 0 &&
+               ioctl(fd, UI_SET_EVBIT, EV_ABS) == 0 && abs_axis(fd, ABS_MT_POSITION_X, 4095) &&
+               ioctl(fd, UI_SET_PROPBIT, INPUT_PROP_DIRECT) == 0;
     }
     const int key = k == kind::mouse_like ? BTN_LEFT : BTN_TOUCH;
     bool ok = ioctl(fd, UI_SET_EVBIT, EV_KEY) == 0 && ioctl(fd, UI_SET_KEYBIT, key) == 0 &&
@@ -313,8 +327,9 @@ bool set_bits(int fd, kind k) {
     } else {
         ok = ok && abs_axis(fd, ABS_MT_POSITION_X, 4095) && abs_axis(fd, ABS_MT_POSITION_Y, 4095);
     }
-    if (k == kind::slotted_mt || k == kind::slotted_xy) {
-        ok = ok && abs_axis(fd, ABS_MT_SLOT, 9) && abs_axis(fd, ABS_MT_TRACKING_ID, 65535);
+    if (slotted(k)) {
+        ok = ok && abs_axis(fd, ABS_MT_SLOT, last_slot(k)) &&
+             abs_axis(fd, ABS_MT_TRACKING_ID, 65535);
     }
     return ok && ioctl(fd, UI_SET_PROPBIT, INPUT_PROP_DIRECT) == 0;
 }
@@ -449,7 +464,6 @@ void hid_report(const device& d, const int* order) {
 
 // The frame a kernel driver for this kind would send.
 void uinput_frame(device* d, const int* order) {
-    const bool slotted = d->k == kind::slotted_mt || d->k == kind::slotted_xy;
     bool any_down = false;
     const finger* oldest = nullptr;
     for (int i = 0; i < FINGERS; ++i) {
@@ -464,7 +478,7 @@ void uinput_frame(device* d, const int* order) {
             if (single) {
                 emit(*d, EV_ABS, ABS_PRESSURE, f.down ? 200 : 0);
             }
-        } else if (slotted) {
+        } else if (slotted(d->k)) {
             if (!f.down && !f.was_down) {
                 continue;
             }

@@ -19,6 +19,10 @@ enum class kind {
     keyboard,    // two keys, no axes
     touchpad,    // BTN_TOUCH, ABS_X 200..3900 and ABS_Y 180..3950 with a resolution, not direct
     resistive,   // single touch like `single`, direct, ABS_X 200..3900 and ABS_Y 180..3950
+    // uinput, with more slots or fewer axes than the screens above
+    slotted_65,   // slotted, 65 slots: more than zentu once followed
+    slotted_100,  // slotted, 100 slots: the most uinput makes
+    one_axis,     // BTN_TOUCH and ABS_MT_POSITION_X alone: no tap can be placed on it
     // uhid, HID reports that the kernel's HID drivers turn into events
     hid_mt,      // a touch screen of two contacts, bound by hid-multitouch
     hid_single,  // a single-touch digitizer, bound by hid-generic

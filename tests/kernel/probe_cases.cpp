@@ -105,6 +105,7 @@ int count_nodes() {
 
 // The devices the cases share, made in this order so that their numbers rise.
 struct fleet {
+    device one_axis;  // BTN_TOUCH, one multitouch axis, direct: no screen, never chosen
     device touchpad;  // touch but not direct: the lowest number, still not chosen
     device slotted;
     device plain;
@@ -126,6 +127,7 @@ bool make_fleet(fleet* f, verdict* v) {
         const char* name;
     };
     const plan plans[] = {
+        {&f->one_axis, kind::one_axis, "zentu-probe one axis"},
         {&f->touchpad, kind::touchpad, "zentu-probe touchpad"},
         {&f->slotted, kind::slotted_mt, "zentu-probe slotted"},
         {&f->plain, kind::plain_mt, "zentu-probe plain"},
@@ -164,6 +166,7 @@ void listing_case(const fleet& f) {
         const char* rest;  // the record after its path
     };
     const expected_record want[] = {
+        {&f.one_axis, "other\tno-position-axes\tdirect\t-\t-\tzentu-probe one axis\t1234:000b"},
         {&f.touchpad,
          "touch\tsingle\t-\t200..3900x180..3950\t40x30\tzentu-probe touchpad\t1234:0007"},
         {&f.slotted, "touch\tslots=10\tdirect\t0..4095x0..4095\t-\tzentu-probe slotted\t1234:0001"},
@@ -215,6 +218,7 @@ void choice_cases(const fleet& f) {
     const choice rows[] = {
         {"probe --touch: direct screens before a touchpad of lower number", {"--touch"}, 0, std::string(f.slotted.node) + "\n", direct_too},
         {"probe --touch --name: a glob on the name", {"--touch", "--name", "*probe s?ngle"}, 0, std::string(f.single.node) + "\n", ""},
+        {"probe --touch --name: the name as the listing shows it", {"--touch", "--name", "odd name \\xc3\\xa9\\x01 \\\\ end"}, 0, std::string(f.odd.node) + "\n", ""},
         {"probe --touch --name: a touchpad when only it matches", {"--touch", "--name", "*pad"}, 0, std::string(f.touchpad.node) + "\n", ""},
         {"probe --touch --name: no match", {"--touch", "--name", "nothing*"}, 1, "", "zentu-probe: no touch screen named \"nothing*\" among " + n + " input devices (" + std::to_string(FLEET_TOUCH_SCREENS) + " touch screens)\n"},
         {"probe --vibra", {"--vibra"}, 0, std::string(f.vibra.node) + "\n", ""},
@@ -239,8 +243,8 @@ void choice_cases(const fleet& f) {
     }
 }
 
-// Without the right to open a node, each is listed with the reason, and
-// --touch names them when it finds nothing.
+// Without the right to open a node, each is listed with the reason; --touch
+// names them also when it finds another device it can open (a touchpad).
 void unopened_case(const fleet& f) {
     verdict v;
     const run list = probe({}, true);
@@ -250,14 +254,18 @@ void unopened_case(const fleet& f) {
     if (list.status != 0 || list.out_text.find(line) == std::string::npos) {
         v.add(" listing (status %d) without \"%s\"", list.status, line.c_str());
     }
+    if (chmod(f.touchpad.node, 0644) != 0) {
+        v.add(" chmod %s: %s", f.touchpad.node, strerror(errno));
+    }
     const run touch = probe({"--touch"}, true);
+    chmod(f.touchpad.node, 0600);
     const std::string why =
         std::string("zentu-probe: ") + f.slotted.node + " could not be opened: Permission denied\n";
-    expect_output(&v, touch, "", 1);
+    expect_output(&v, touch, (std::string(f.touchpad.node) + "\n").c_str(), 0);
     if (touch.err_text.find(why) == std::string::npos) {
         v.add(" --touch said \"%s\"", touch.err_text.c_str());
     }
-    report("probe: nodes that cannot be opened are listed, and named when nothing is found", v,
+    report("probe: nodes that cannot be opened are listed, and named when another is found", v,
            touch);
 }
 
@@ -393,8 +401,8 @@ void wait_cases(const fleet& f) {
 }
 
 void no_touch_screen_case(fleet* f) {
-    device* const screens[] = {&f->touchpad, &f->slotted, &f->plain,     &f->single,
-                               &f->odd,      &f->hid_mt,  &f->hid_single};
+    device* const screens[] = {&f->one_axis, &f->touchpad, &f->slotted, &f->plain,
+                               &f->single,   &f->odd,      &f->hid_mt,  &f->hid_single};
     for (device* d : screens) {
         destroy(d);
     }

@@ -81,6 +81,9 @@ void move_fd(int from, int to) {
     if (setup.close_stderr) {
         close(STDERR_FILENO);
     }
+    if (setup.stdout_unread) {
+        signal(SIGPIPE, SIG_DFL);  // as a shell would start it, whatever the tests ignore
+    }
     if (setup.fsize_limit >= 0) {
         signal(SIGXFSZ, SIG_IGN);  // the disposition survives exec
         const rlimit lim{static_cast<rlim_t>(setup.fsize_limit),
@@ -146,6 +149,10 @@ child_result run_program(const std::string& binary, const std::vector<std::strin
     int out_target = out[1];
     if (!setup.stdout_path.empty()) {
         out_target = open(setup.stdout_path.c_str(), O_WRONLY | O_CLOEXEC);
+    }
+    if (setup.stdout_unread) {
+        close(out[0]);
+        out[0] = -1;
     }
     child_result r;
     const double start = now_ms();

@@ -20,6 +20,7 @@ struct child_setup {
     bool close_stdout = false;        // start with descriptor 1 closed
     bool close_stderr = false;        // start with descriptor 2 closed
     std::string stdout_path{};        // send standard output there instead of capturing it
+    bool stdout_unread = false;       // standard output is a pipe whose reader has gone
     long fsize_limit = -1;            // RLIMIT_FSIZE in bytes, SIGXFSZ ignored
 };
 

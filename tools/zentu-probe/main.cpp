@@ -11,11 +11,11 @@
 // Exit status: 0 found or listed, 1 nothing suitable, 2 usage error (or
 // standard output could not be written).
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
 #include <fcntl.h>
-#include <fnmatch.h>
 #include <unistd.h>
 
 #include "probe.h"
@@ -227,7 +227,7 @@ bool consider(const probe_device& d, void* context) {
         return true;
     }
     ++s->suitable;
-    if (s->args->name != nullptr && fnmatch(s->args->name, d.name, 0) != 0) {
+    if (s->args->name != nullptr && !name_matches(s->args->name, d.name)) {
         return true;
     }
     if (s->args->has_id &&
@@ -242,7 +242,20 @@ bool consider(const probe_device& d, void* context) {
     return true;
 }
 
-int report_none(const search& s, int seen) {
+// Every node that could not be opened, by path and why: also when
+// something else was found, which may not be the device meant.
+void report_unopened(const search& s) {
+    for (int i = 0; i < s.unopened && i < MAX_UNOPENED; ++i) {
+        fprintf(stderr, "zentu-probe: %s could not be opened: %s\n", s.unopened_path[i],
+                strerror(s.unopened_error[i]));
+    }
+    if (s.unopened > MAX_UNOPENED) {
+        fprintf(stderr, "zentu-probe: and %d more could not be opened\n",
+                s.unopened - MAX_UNOPENED);
+    }
+}
+
+void report_none(const search& s, int seen) {
     const char* what = s.args->what == mode::vibra ? "force-feedback device" : "touch screen";
     if (seen == 0) {
         fprintf(stderr, "zentu-probe: no input devices in %s\n", s.args->dir);
@@ -259,15 +272,6 @@ int report_none(const search& s, int seen) {
     } else {
         fprintf(stderr, "zentu-probe: no %s among %d input devices\n", what, seen);
     }
-    for (int i = 0; i < s.unopened && i < MAX_UNOPENED; ++i) {
-        fprintf(stderr, "zentu-probe: %s could not be opened: %s\n", s.unopened_path[i],
-                strerror(s.unopened_error[i]));
-    }
-    if (s.unopened > MAX_UNOPENED) {
-        fprintf(stderr, "zentu-probe: and %d more could not be opened\n",
-                s.unopened - MAX_UNOPENED);
-    }
-    return EXIT_NONE;
 }
 
 bool print_each(const probe_device& d, void* /*context*/) {
@@ -339,14 +343,18 @@ int run(const arguments& a) {
         }
         if (s.best.kind != PROBE_TOUCH || !s.best.has_area) {
             fprintf(stderr, "zentu-probe: %s is not a touch screen (%s)\n", a.path,
-                    s.best.kind == PROBE_TOUCH ? "no ranges" : reason_word(s.best.reason));
+                    s.best.kind == PROBE_TOUCH ? "no ranges" : touch_lack_word(s.best.reason));
             return EXIT_NONE;
         }
     } else if (s.seen < 0) {
         errno = s.dir_error;
         return cannot_read(a.dir);
     } else if (!s.found) {
-        return report_none(s, s.seen);
+        report_none(s, s.seen);
+        report_unopened(s);
+        return EXIT_NONE;
+    } else {
+        report_unopened(s);
     }
     if (a.what == mode::area) {
         print_area(s.best);
@@ -361,6 +369,9 @@ int run(const arguments& a) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A reader that has gone (zentu-probe | head -1) is an output error
+    // with its status, not a death by signal.
+    signal(SIGPIPE, SIG_IGN);
     arguments a;
     const int parsed = parse(argc, argv, &a);
     if (parsed > 0) {

@@ -7,10 +7,10 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <fnmatch.h>
 #include <unistd.h>
 
 #include "probe.h"
-#include "touch/touch.h"
 
 namespace {
 
@@ -34,28 +34,24 @@ void classify(int fd, probe_device* d) {
     if (!query_device(fd, EVIOCGBIT(0, sizeof ev), ev)) {
         d->open_error = errno;
         d->kind = is_gone(errno) ? PROBE_ERROR : PROBE_OTHER;
-        d->reason = REASON_NOT_INPUT_DEVICE;
+        d->reason = TOUCH_LACKS_INPUT;
         return;
     }
     d->has_id = query_device(fd, EVIOCGID, &d->id);
-    unsigned char keys[KEY_CNT / 8 + 1] = {};
     unsigned char props[INPUT_PROP_CNT / 8 + 1] = {};
-    const bool btn_touch =
-        query_device(fd, EVIOCGBIT(EV_KEY, sizeof keys), keys) && has(keys, BTN_TOUCH);
     d->direct = query_device(fd, EVIOCGPROP(sizeof props), props) && has(props, INPUT_PROP_DIRECT);
     d->ff = has(ev, EV_FF);
     if (!query_device(fd, EVIOCGNAME(sizeof d->name - 1), d->name)) {
         d->name[0] = '\0';
     }
     d->touch_kind = get_touch_kind(fd, &d->slots);
-    const bool axes = d->touch_kind == TOUCH_KIND_SINGLE || d->touch_kind == TOUCH_KIND_MT ||
-                      d->touch_kind == TOUCH_KIND_MT_SLOTS;
-    if (btn_touch && axes) {
+    // zentu's own rule, so that the two cannot disagree about a device.
+    d->reason = get_touch_lack(fd);
+    if (d->reason == TOUCH_LACKS_NOTHING) {
         d->kind = PROBE_TOUCH;
         read_area(fd, d);
     } else {
         d->kind = d->ff ? PROBE_VIBRA : PROBE_OTHER;
-        d->reason = btn_touch ? REASON_NO_POSITION_AXES : REASON_NO_BTN_TOUCH;
     }
     // A device removed while it was asked answers the later queries with
     // failures that look like a plain device: ask once more.
@@ -66,26 +62,60 @@ void classify(int fd, probe_device* d) {
     }
 }
 
-void print_escaped(const char* text) {
-    for (const char* p = text; *p != '\0'; ++p) {
-        const auto c = static_cast<unsigned char>(*p);
-        if (c == '\\') {
-            fputs("\\\\", stdout);
-        } else if (c < 0x20 || c >= 0x7f) {
-            printf("\\x%02x", c);
-        } else {
-            putchar(c);
-        }
+// One byte as the listing shows it; returns its length (1, 2 or 4).
+int escape_byte(unsigned char c, char* out) {
+    if (c == '\\') {
+        out[0] = '\\';
+        out[1] = '\\';
+        return 2;
     }
+    if (c < 0x20 || c >= 0x7f) {
+        constexpr const char hex[] = "0123456789abcdef";
+        out[0] = '\\';
+        out[1] = 'x';
+        out[2] = hex[c >> 4];
+        out[3] = hex[c & 0xf];
+        return 4;
+    }
+    out[0] = static_cast<char>(c);
+    return 1;
 }
 
-const char* const REASON_WORDS[] = {"-", "no-btn-touch", "no-position-axes", "not-evdev"};
 const char* const KIND_WORDS[] = {"error", "touch", "vibra", "other"};
+
+// Nodes in order: by number, then by name among equal numbers.
+bool comes_before(int n, const char* name, int other_n, const char* other_name) {
+    return n != other_n ? n < other_n : strcmp(name, other_name) < 0;
+}
 
 }  // namespace
 
-const char* reason_word(int reason) {
-    return REASON_WORDS[reason];
+void escape_text(const char* text, char* out, int size) {
+    int used = 0;
+    for (const char* p = text; *p != '\0'; ++p) {
+        char piece[4];
+        const int n = escape_byte(static_cast<unsigned char>(*p), piece);
+        if (out == nullptr) {
+            fwrite(piece, 1, static_cast<size_t>(n), stdout);
+        } else if (used + n < size) {
+            memcpy(out + used, piece, static_cast<size_t>(n));
+            used += n;
+        } else {
+            break;
+        }
+    }
+    if (out != nullptr && size > 0) {
+        out[used] = '\0';
+    }
+}
+
+bool name_matches(const char* pattern, const char* name) {
+    if (fnmatch(pattern, name, 0) == 0) {
+        return true;
+    }
+    char shown[PROBE_NAME_SIZE * 4];
+    escape_text(name, shown, sizeof shown);
+    return fnmatch(pattern, shown, FNM_NOESCAPE) == 0;
 }
 
 const char* error_word(int error) {
@@ -131,26 +161,38 @@ int visit_nodes(const char* dir, probe_visitor visit, void* context) {
     if (d == nullptr) {
         return -1;
     }
-    // One pass per node, each finding the next number up: sorted without
+    // One pass per node, each finding the next one up: sorted without
     // storing the directory, whatever its size.
     int count = 0;
-    for (int last = -1;; ++count) {
+    int last = -1;
+    char last_name[sizeof(dirent::d_name)] = {};
+    for (;; ++count) {
         int next = -1;
+        char next_name[sizeof(dirent::d_name)] = {};
         rewinddir(d);
         while (const dirent* e = readdir(d)) {
             const int n = event_number(e->d_name);
-            if (n > last && (next < 0 || n < next)) {
+            if (n >= 0 && comes_before(last, last_name, n, e->d_name) &&
+                (next < 0 || comes_before(n, e->d_name, next, next_name))) {
                 next = n;
+                snprintf(next_name, sizeof next_name, "%s", e->d_name);
             }
         }
         if (next < 0) {
             break;
         }
         last = next;
+        memcpy(last_name, next_name, sizeof last_name);
         char path[PROBE_PATH_SIZE];
-        snprintf(path, sizeof path, "%s/event%d", dir, next);
         probe_device device;
-        probe_node(path, next, &device);
+        if (snprintf(path, sizeof path, "%s/%s", dir, next_name) >= static_cast<int>(sizeof path)) {
+            device = probe_device{};
+            device.number = next;
+            snprintf(device.path, sizeof device.path, "%s", path);
+            device.open_error = ENAMETOOLONG;
+        } else {
+            probe_node(path, next, &device);
+        }
         if (!visit(device, context)) {
             ++count;
             break;
@@ -165,13 +207,15 @@ void print_area(const probe_device& d) {
 }
 
 void print_record(const probe_device& d) {
-    printf("%s\t%s\t", d.path, KIND_WORDS[d.kind]);
+    // Escaped as the name is, so that no byte of DIR can split the record.
+    escape_text(d.path, nullptr, 0);
+    printf("\t%s\t", KIND_WORDS[d.kind]);
     if (d.kind == PROBE_ERROR) {
         printf("%s\t-\t-\t-\t\t-\n", error_word(d.open_error));
         return;
     }
     if (d.kind != PROBE_TOUCH) {
-        fputs(d.kind == PROBE_VIBRA ? "ff" : reason_word(d.reason), stdout);
+        fputs(d.kind == PROBE_VIBRA ? "ff" : touch_lack_word(d.reason), stdout);
     } else if (d.touch_kind == TOUCH_KIND_MT_SLOTS) {
         printf("slots=%d", d.slots);
     } else {
@@ -189,7 +233,7 @@ void print_record(const probe_device& d) {
     } else {
         fputs("\t-\t", stdout);
     }
-    print_escaped(d.name);
+    escape_text(d.name, nullptr, 0);
     putchar('\t');
     print_id(d);
     putchar('\n');

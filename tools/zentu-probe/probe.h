@@ -6,20 +6,14 @@
 
 #include <linux/input.h>
 
+#include "touch/touch.h"
+
 // What a node is, as the listing's second field names it.
 enum probe_kind : int {
     PROBE_ERROR = 0,  // could not be opened or asked (the reason in open_error)
     PROBE_TOUCH = 1,  // a touch screen zentu can wait on
     PROBE_VIBRA = 2,  // a force-feedback device and no touch screen
     PROBE_OTHER = 3,  // neither; the detail says why it is not a touch screen
-};
-
-// Why an input device is not a touch screen.
-enum probe_reason : int {
-    REASON_NONE = 0,
-    REASON_NO_BTN_TOUCH = 1,      // a wait on it would never end
-    REASON_NO_POSITION_AXES = 2,  // neither multitouch nor ABS_X/ABS_Y
-    REASON_NOT_INPUT_DEVICE = 3,  // answers no input query at all
 };
 
 inline constexpr int PROBE_NAME_SIZE = 256;
@@ -31,14 +25,14 @@ struct probe_device {
     int number = 0;  // N of eventN
     char path[PROBE_PATH_SIZE] = {};
     int kind = PROBE_ERROR;
-    int open_error = 0;  // errno of the open or of a query that found it gone
-    int touch_kind = 0;  // get_touch_kind's answer
-    int slots = 0;       // with touch_kind TOUCH_KIND_MT_SLOTS
-    int reason = REASON_NONE;
-    bool direct = false;    // INPUT_PROP_DIRECT: a screen, not a touchpad
-    bool ff = false;        // EV_FF: takes force-feedback effects
-    bool has_area = false;  // x and y below hold the axes the wait reads
-    bool has_id = false;    // id below is what EVIOCGID answered
+    int open_error = 0;                // errno of the open or of a query that found it gone
+    int touch_kind = 0;                // get_touch_kind's answer
+    int slots = 0;                     // with touch_kind TOUCH_KIND_MT_SLOTS
+    int reason = TOUCH_LACKS_NOTHING;  // a touch_lack: why it is not a touch screen
+    bool direct = false;               // INPUT_PROP_DIRECT: a screen, not a touchpad
+    bool ff = false;                   // EV_FF: takes force-feedback effects
+    bool has_area = false;             // x and y below hold the axes the wait reads
+    bool has_id = false;               // id below is what EVIOCGID answered
     input_id id{};
     input_absinfo x{};
     input_absinfo y{};
@@ -48,11 +42,13 @@ struct probe_device {
 // Opens path read-only and fills *d, path and number included.
 void probe_node(const char* path, int number, probe_device* d);
 
-// The number N of a directory entry named "eventN", or -1.
+// The number N of a directory entry named "eventN", or -1. N may have
+// leading zeros: "event06" is 6.
 [[nodiscard]] int event_number(const char* entry);
 
-// Calls visit for every eventN node in dir, in increasing order of N,
-// probing each; a node that vanishes is reported as PROBE_ERROR. Returns
+// Calls visit for every eventN node in dir, in increasing order of N (and
+// of name among equal N: "event06" before "event6"), probing each under its
+// own name; a node that vanishes is reported as PROBE_ERROR. Returns
 // the number of nodes, or -1 when dir cannot be read (errno set).
 // visit returns false to stop early.
 using probe_visitor = bool (*)(const probe_device& d, void* context);
@@ -70,8 +66,14 @@ void print_id(const probe_device& d);
 // Reads --id's VVVV:PPPP, one to four hexadecimal digits each, either case.
 [[nodiscard]] bool parse_id(const char* text, input_id* id);
 
-// The listing's word for why a device is not a touch screen.
-[[nodiscard]] const char* reason_word(int reason);
+// Writes text as the listing shows it: bytes outside printable ASCII as
+// \xHH, a backslash as \\. Into out (size bytes, NUL-terminated, cut
+// short only where it does not fit) or, with out null, on standard output.
+void escape_text(const char* text, char* out, int size);
+
+// Whether name matches the shell glob pattern as the kernel gives it, or as
+// the listing shows it (escaped; a backslash in the pattern stands for itself).
+[[nodiscard]] bool name_matches(const char* pattern, const char* name);
 
 // One word for an errno from an open: permission-denied, busy, gone.
 [[nodiscard]] const char* error_word(int error);
