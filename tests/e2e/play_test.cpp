@@ -54,7 +54,8 @@ child_setup reader_leaves_after(size_t events) {
 }
 
 const std::string tap = "E: 0.000000 0001 014a 1\nE: 0.000000 0000 0000 0\n";
-const std::string nothing = "zentu-play: standard input: no event line (E: <sec>.<usec> <type> <code> <value>) to play\n";
+const std::string nothing =
+    "zentu-play: standard input: no event line (E: <sec>.<usec> <type> <code> <value>) to play\n";
 
 // clang-format off
 const play_case rows[] = {
