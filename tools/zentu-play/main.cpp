@@ -18,8 +18,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstdint>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
