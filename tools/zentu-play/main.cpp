@@ -213,15 +213,13 @@ bool same_file(FILE* in, const struct stat& out) {
            st.st_ino == out.st_ino;
 }
 
-int refuse_same_file(const char* out_name) {
+void refuse_same_file(const char* out_name) {
     fprintf(stderr, "zentu-play: %s is the recording itself: not written\n", out_name);
-    return EXIT_TROUBLE;
 }
 
 // Opens -o's path, or takes standard output, unless it is the recording.
-// Returns the descriptor, or -1 after a message in *status.
-int open_output(FILE* in, const char* path, int* status) {
-    *status = EXIT_TROUBLE;
+// Returns the descriptor, or -1 after a message.
+int open_output(FILE* in, const char* path) {
     struct stat st {};
     if (path == nullptr) {
         if (fstat(STDOUT_FILENO, &st) == 0 && same_file(in, st)) {
@@ -269,10 +267,9 @@ int main(int argc, char** argv) {
         perror(o.in_path);
         return EXIT_TROUBLE;
     }
-    int status = 0;
-    const int out = open_output(in, o.out_path, &status);
+    const int out = open_output(in, o.out_path);
     if (out < 0) {
-        return status;
+        return EXIT_TROUBLE;
     }
     return play(in, from_stdin ? "standard input" : o.in_path, out, o);
 }
