@@ -79,11 +79,13 @@ TEST(RecordingPause, NeverNegativeNeverOverflowing) {
               far > LLONG_MAX / 1000000 ? LLONG_MAX : far * 1000000 + 999999);
 }
 
-// A line too long for the buffer is read to its end: its tail is no line
-// of its own. One that just fits is not cut.
+// A line too long for the buffer is read to its end, a NUL byte in it
+// notwithstanding: its tail is no line of its own. One that just fits is
+// not cut.
 TEST(RecordingReader, TakesOverlongLinesWhole) {
     const std::string fits(RECORDING_LINE_SIZE - 1, 'x');
-    const mem_stream m("#" + std::string(600, 'x') + "E: 0.0 0001 014a 1\n" + fits + "\nE: end\n");
+    const mem_stream m(std::string("#\0", 2) + std::string(RECORDING_LINE_SIZE - 3, 'x') +
+                       "E: 0.0 0001 014a 1\n" + fits + "\nE: end\n");
     char line[RECORDING_LINE_SIZE];
     bool too_long = false;
     ASSERT_TRUE(read_recording_line(m.f, line, &too_long));

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "files.h"
 #include "map_model.h"
 #include "table.h"
 #include "zentu_map.h"
@@ -32,9 +33,10 @@ TEST_P(GridShape, ChecksCleanWithEvenKeys) {
     g.keys.assign(keys, 'k');
     ASSERT_EQ(grid_problem(g), nullptr);
     std::ostringstream map;
-    write_grid(map, g, "made here");
+    write_grid(map, g);
     const std::string text = map.str();
-    ASSERT_EQ(text.rfind("# made here\n", 0), 0U) << text;
+    ASSERT_EQ(text.rfind("# zentu-map grid --area " + std::string(c.area) + " --cols ", 0), 0U)
+        << text;
 
     const std::vector<map_line> lines = map_lines_of(text);
     std::ostringstream report;
@@ -42,12 +44,16 @@ TEST_P(GridShape, ChecksCleanWithEvenKeys) {
     EXPECT_NE(report.str().find("g: every point of the area is in an entry\n"), std::string::npos)
         << report.str();
 
-    ASSERT_EQ(lines.size(), keys + 1);
+    // The comment lines, then the keys.
+    const size_t comments = lines.size() - keys;
+    ASSERT_GE(comments, 1U);
     int64_t narrow = INT64_MAX;
     int64_t wide = 0;
-    for (size_t k = 1; k < lines.size(); ++k) {
+    for (size_t k = comments; k < lines.size(); ++k) {
         const map_entry& e = lines[k].entry;
-        EXPECT_EQ(e.value, static_cast<int32_t>(k)) << "values count from 1, row by row";
+        ASSERT_EQ(lines[k].result, MAPLINE_ENTRY) << lines[k].raw;
+        EXPECT_EQ(e.value, static_cast<int32_t>(k - comments + 1))
+            << "values count from 1, row by row";
         const int64_t w = int64_t{e.x2} - e.x1;
         narrow = std::min(narrow, w);
         wide = std::max(wide, w);
@@ -105,9 +111,50 @@ const refusal_case refusals[] = {
     {"unknown_option", {"--area", "0..9x0..9", "--cols", "1", "--rows", "1", "--keys", "a", "--gap"}, "unexpected argument --gap"},
     {"area_no_value", {"--area"}, "--area needs a value"},
     {"screen_bad", {"--screen", "240"}, "--screen 240: not WIDTHxHEIGHT"},
+    // Digits alone, and the same limit where a long has 32 bits.
+    {"screen_beyond_32_bits", {"--screen", "99999999999x10"}, "not WIDTHxHEIGHT"},
+    {"screen_with_plus", {"--screen", "240x+320"}, "not WIDTHxHEIGHT"},
+    {"screen_with_space", {"--screen", " 240x320"}, "not WIDTHxHEIGHT"},
+    // A later --keys would have been taken, the earlier copied into the map.
+    {"control_in_earlier_keys", {"--area", "0..9x0..9", "--cols", "1", "--rows", "1", "--keys", "a\n0 0 9 9 7 z", "--keys", "a"}, "a control character in \"a\\n0 0 9 9 7 z\""},
 };
 // clang-format on
 INSTANTIATE_TEST_SUITE_P(Arguments, GridRefusal, testing::ValuesIn(refusals), row_name{});
+
+// The comment says how the map was made in lines the map reader takes
+// whole, whatever the keys, and once its "# " are gone it is that command.
+TEST(GridComment, IsTheCommandInLinesReadWhole) {
+    grid_spec g;
+    ASSERT_EQ(parse_area("0..99x0..99", &g.area), nullptr);
+    g.columns = 11;
+    g.rows = 23;
+    g.keys = std::string(100, '\'') + "#";
+    while (g.keys.size() < GRID_MAX_KEYS) {
+        g.keys += "\xc3\xa9";  // e acute, two bytes
+    }
+    ASSERT_EQ(grid_problem(g), nullptr);
+    std::ostringstream map;
+    write_grid(map, g);
+    const std::vector<map_line> lines = map_lines_of(map.str());
+    std::string script = "f() { printf %s \"$9\"; }\n";
+    for (const map_line& m : lines) {
+        EXPECT_EQ(m.pieces, 1) << m.raw;
+        if (m.result != MAPLINE_ENTRY) {
+            ASSERT_EQ(m.raw.rfind("# ", 0), 0U) << m.raw;
+            script += m.raw.substr(2);
+        }
+    }
+    script.replace(script.find("zentu-map grid"), 9, "f");
+    const temp_path file(script);
+    FILE* sh = popen(("sh " + file.path()).c_str(), "r");
+    ASSERT_NE(sh, nullptr);
+    std::string keys;
+    for (int c = 0; (c = getc(sh)) != EOF;) {
+        keys += static_cast<char>(c);
+    }
+    EXPECT_EQ(pclose(sh), 0);
+    EXPECT_EQ(keys, g.keys);
+}
 
 struct area_case : test_case {
     const char* text;

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "main.h"
+#include "version.h"
 
 namespace {
 
@@ -75,6 +76,10 @@ constexpr int help_size() {
 static_assert(help_size() <= OUTPUT_BUFFER_SIZE, "the help text must fit standard output's buffer");
 
 }  // namespace
+
+void print_version() {
+    puts("zentu " ZENTU_VERSION);
+}
 
 void print_help() {
     for (const char* line : help_lines) {

@@ -48,6 +48,9 @@ struct settings {
 
 void print_help();
 
+// "zentu" and the version, for --version.
+void print_version();
+
 // Standard output's buffer, the program's own so it is the same with every
 // C library (BUFSIZ is 8192 with glibc, 1024 with musl). The help text, the
 // longest output, fits whole: it reaches the descriptor in one write at the

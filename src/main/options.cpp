@@ -48,6 +48,10 @@ bool apply_option(int opt, settings* s, int* status) {
         return true;
     case 'M':
         return true;
+    case 'V':
+        print_version();
+        *status = ZENTU_OK;
+        return false;
     case 'h':
         print_help();
         *status = ZENTU_OK;
@@ -86,6 +90,8 @@ bool parse_command_line(int argc, char** argv, settings* s, int* status) {
         {"print-character", no_argument, nullptr, 'c'},
         {"print-ascii-code", no_argument, nullptr, 'a'},
         {"help", no_argument, nullptr, 'h'},
+        // Long only: -V stays an unknown option, and the help text is unchanged.
+        {"version", no_argument, nullptr, 'V'},
         {"touch-dev", required_argument, nullptr, 't'},
         {"vibra-dev", required_argument, nullptr, 'v'},
         {"map-file", required_argument, nullptr, 'm'},

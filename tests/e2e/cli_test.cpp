@@ -7,6 +7,7 @@
 #include "child.h"
 #include "files.h"
 #include "table.h"
+#include "version.h"
 
 namespace {
 
@@ -81,5 +82,26 @@ const rejected_case rejections[] = {
 };
 // clang-format on
 INSTANTIATE_TEST_SUITE_P(rejected_options, rejected, testing::ValuesIn(rejections), row_name{});
+
+// Every program names itself and the one version of the project; zentu
+// also after options it has acted on, as for its help.
+TEST(Version, EveryProgramSaysItsNameAndTheProjectVersion) {
+    const struct {
+        const char* binary;
+        const char* name;
+        std::vector<std::string> args;
+    } programs[] = {
+        {ZENTU_BIN, "zentu", {"-t", TOUCH, "-x", "--version"}},
+        {ZENTU_MAP, "zentu-map", {"check", "--version"}},
+        {ZENTU_PLAY, "zentu-play", {"--no-pause", "--version"}},
+        {ZENTU_PROBE, "zentu-probe", {"--version"}},
+    };
+    for (const auto& p : programs) {
+        const child_result r = run_program(p.binary, p.args);
+        EXPECT_EQ(r.status, 0) << p.name;
+        EXPECT_EQ(r.out, std::string(p.name) + " " ZENTU_VERSION "\n");
+        EXPECT_EQ(r.err, "") << p.name;
+    }
+}
 
 }  // namespace

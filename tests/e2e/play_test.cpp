@@ -4,6 +4,8 @@
 
 #include <cerrno>
 
+#include <unistd.h>
+
 #include "child.h"
 #include "files.h"
 #include "table.h"
@@ -12,7 +14,7 @@ namespace {
 
 const std::string usage =
     "usage: zentu-play [--no-pause] [--hold MS] [-o PATH] [RECORDING]\n"
-    "       zentu-play -h | --help\n";
+    "       zentu-play -h | --help | --version\n";
 
 struct play_case : test_case {
     std::vector<std::string> args;
@@ -35,6 +37,7 @@ TEST_P(PlayEnds, WithAMessageAndItsStatus) {
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.err, c.err);
     EXPECT_EQ(r.out.size(), c.events * sizeof(input_event));
+    EXPECT_LT(r.ms, NO_HANG_MS);
 }
 
 child_setup closed_stdin() {
@@ -43,16 +46,30 @@ child_setup closed_stdin() {
     return s;
 }
 
+// The reader takes the first events, then goes.
+child_setup reader_leaves_after(size_t events) {
+    child_setup s;
+    s.stdout_bytes = events * sizeof(input_event);
+    return s;
+}
+
 const std::string tap = "E: 0.000000 0001 014a 1\nE: 0.000000 0000 0000 0\n";
+const std::string nothing =
+    "zentu-play: standard input: no event line (E: <sec>.<usec> <type> <code> <value>) to play\n";
 
 // clang-format off
 const play_case rows[] = {
     {"plays", {"--no-pause"}, tap, 0, "", 2},
     // Time going back from the largest a 32-bit record holds: no pause, no overflow.
     {"time_going_back", {}, "E: 2147483647.999999 0000 0000 0\n" + tap, 0, "", 3},
-    {"directory", {"/tmp"}, "", 1, perror_text("zentu-play: cannot read /tmp", EISDIR)},
-    {"missing", {"/nonexistent/tap.events"}, "", 1, perror_text("/nonexistent/tap.events", ENOENT)},
-    {"closed_stdin", {}, "", 1, perror_text("zentu-play: cannot read standard input", EBADF), 0, closed_stdin()},
+    {"dash_is_standard_input", {"--no-pause", "-"}, tap, 0, "", 2},
+    {"hold_ends_with_its_reader", {"--hold", "60000"}, tap, 0, "", 2, reader_leaves_after(2)},
+    {"pause_ends_with_its_reader", {}, tap + "E: 60.000000 0000 0000 0\n", 0, "", 2, reader_leaves_after(2)},
+    {"binary", {}, std::string("\x7f" "ELF\x01\0\0E", 8), 1, nothing},
+    {"output_full", {"--no-pause", "-o", "/dev/full"}, tap, 2, perror_text("zentu-play: write", ENOSPC)},
+    {"directory", {"/tmp"}, "", 2, perror_text("zentu-play: cannot read /tmp", EISDIR)},
+    {"missing", {"/nonexistent/tap.events"}, "", 2, perror_text("/nonexistent/tap.events", ENOENT)},
+    {"closed_stdin", {}, "", 2, perror_text("zentu-play: cannot read standard input", EBADF), 0, closed_stdin()},
     {"field_beyond_its_record", {"--no-pause"}, tap + "E: 0.000000 10001 0000 0\n", 1, "zentu-play: standard input:3: type beyond ffff\n", 2},
     {"overlong_event_line", {}, "E: 0.000000 0001 014a 1" + std::string(600, ' ') + "\n", 1, "zentu-play: standard input:1: longer than 511 characters\n"},
     // The comment swallows the first event line of tap whole; the second plays.
@@ -65,6 +82,24 @@ const play_case rows[] = {
 };
 // clang-format on
 INSTANTIATE_TEST_SUITE_P(Recordings, PlayEnds, testing::ValuesIn(rows), row_name{});
+
+// An output that is the recording, under any name, would truncate it
+// before a line is read: refused, the recording left as it was.
+TEST(PlayOutput, IsNeverTheRecordingItself) {
+    const temp_path recording(tap);
+    const std::string symbolic = recording.path() + ".symlink";
+    const std::string hard = recording.path() + ".link";
+    ASSERT_EQ(symlink(recording.path().c_str(), symbolic.c_str()), 0);
+    ASSERT_EQ(link(recording.path().c_str(), hard.c_str()), 0);
+    for (const std::string& out : {recording.path(), symbolic, hard}) {
+        const child_result r = run_program(ZENTU_PLAY, {"-o", out, recording.path()});
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, "zentu-play: " + out + " is the recording itself: not written\n");
+        EXPECT_EQ(recording.read(), tap);
+    }
+    unlink(symbolic.c_str());
+    unlink(hard.c_str());
+}
 
 TEST(PlayHelp, GoesToStandardOutputWithStatus0) {
     for (const char* flag : {"-h", "--help"}) {

@@ -99,8 +99,9 @@ void move_fd(int from, int to) {
     _exit(127);
 }
 
-// Reads both pipes until both are closed.
-void collect(int out_fd, int err_fd, child_result* r) {
+// Reads both pipes until both are closed; standard output's only up to
+// out_bytes, when it is not 0.
+void collect(int out_fd, int err_fd, size_t out_bytes, child_result* r) {
     pollfd fds[2] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
     std::string* sinks[2] = {&r->out, &r->err};
     int open_count = (out_fd >= 0) + (err_fd >= 0);
@@ -113,7 +114,12 @@ void collect(int out_fd, int err_fd, child_result* r) {
                 continue;
             }
             char buf[4096];
-            const ssize_t n = read(fds[i].fd, buf, sizeof buf);
+            ssize_t n = read(fds[i].fd, buf, sizeof buf);
+            if (i == 0 && n > 0 && out_bytes > 0 &&
+                r->out.size() + static_cast<size_t>(n) >= out_bytes) {
+                r->out.append(buf, static_cast<size_t>(n));
+                n = 0;
+            }
             if (n <= 0) {
                 close(fds[i].fd);
                 fds[i].fd = -1;
@@ -167,7 +173,7 @@ child_result run_program(const std::string& binary, const std::vector<std::strin
         close(out_target);
     }
     touch_pipe.play(setup.touch_steps, setup.close_touch_after);
-    collect(out[0], err[0], &r);
+    collect(out[0], err[0], setup.stdout_bytes, &r);
     int wstatus = 0;
     waitpid(pid, &wstatus, 0);
     r.ms = now_ms() - start;

@@ -22,6 +22,7 @@ struct child_setup {
     std::string stdout_path{};        // send standard output there instead of capturing it
     bool stdout_unread = false;       // standard output is a pipe whose reader has gone
     long fsize_limit = -1;            // RLIMIT_FSIZE in bytes, SIGXFSZ ignored
+    size_t stdout_bytes = 0;          // the reader goes after so many bytes (0: reads all)
 };
 
 // A setup that only plays steps into the touch pipe.

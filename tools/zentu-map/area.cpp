@@ -1,5 +1,4 @@
 // The touch area a map is meant for, as --screen or --area gives it.
-#include <cstdlib>
 #include <cstring>
 
 #include "zentu_map.h"
@@ -16,21 +15,13 @@ constexpr const char* NOT_AN_AREA =
 // Reads an optional minus sign and decimal digits at *p. Returns false when
 // there are no digits or the number leaves the 32-bit range.
 bool read_coordinate(const char** p, int64_t* value) {
-    const char* s = *p;
-    const bool negative = *s == '-';
-    s += negative ? 1 : 0;
-    if (*s < '0' || *s > '9') {
+    const bool negative = **p == '-';
+    *p += negative ? 1 : 0;
+    int64_t v = 0;
+    if (!read_decimal(p, INT32_MAX + int64_t{1}, &v)) {
         return false;
     }
-    int64_t v = 0;
-    for (; *s >= '0' && *s <= '9'; ++s) {
-        v = v * 10 + (*s - '0');
-        if (v > INT32_MAX + int64_t{1}) {
-            return false;
-        }
-    }
     *value = negative ? -v : v;
-    *p = s;
     return *value >= INT32_MIN && *value <= INT32_MAX;
 }
 
@@ -58,7 +49,38 @@ const char* read_range(const char** p, int64_t* low, int64_t* high) {
     return nullptr;
 }
 
+// Whether the text holds a byte that has no business on a command line:
+// a control character, which would also break a one-line complaint.
+bool has_control(const char* text) {
+    for (; *text != '\0'; ++text) {
+        const auto c = static_cast<unsigned char>(*text);
+        if (c < ' ' || c == 0x7f) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
+
+bool read_decimal(const char** p, int64_t max, int64_t* value) {
+    const char* s = *p;
+    int64_t v = 0;
+    for (; *s >= '0' && *s <= '9'; ++s) {
+        v = v * 10 + (*s - '0');
+        if (v > max) {
+            return false;
+        }
+    }
+    *value = v;
+    const bool any = s != *p;
+    *p = s;
+    return any;
+}
+
+std::string shown(const char* text) {
+    return has_control(text) ? quote_bytes(text) : std::string(text);
+}
 
 touch_area screen_area(int32_t width, int32_t height) {
     touch_area a;
@@ -68,14 +90,14 @@ touch_area screen_area(int32_t width, int32_t height) {
 }
 
 bool parse_screen(const char* text, touch_area* area) {
-    char* end = nullptr;
-    const long w = strtol(text, &end, 10);
-    if (end == text || (*end != 'x' && *end != 'X')) {
+    const char* p = text;
+    int64_t w = 0;
+    int64_t h = 0;
+    if (!read_decimal(&p, INT32_MAX, &w) || (*p != 'x' && *p != 'X')) {
         return false;
     }
-    const char* h_text = end + 1;
-    const long h = strtol(h_text, &end, 10);
-    if (end == h_text || *end != '\0' || w < 1 || h < 1 || w > INT32_MAX || h > INT32_MAX) {
+    ++p;
+    if (!read_decimal(&p, INT32_MAX, &h) || *p != '\0' || w < 1 || h < 1) {
         return false;
     }
     *area = screen_area(static_cast<int32_t>(w), static_cast<int32_t>(h));
@@ -127,16 +149,22 @@ area_option take_area_option(int argc, char** argv, int* i, touch_area* area,
         *complaint = name + " needs a value";
         return AREA_BAD;
     }
+    // Two would leave the reader guessing which one counts.
+    if (area->x_min <= area->x_max) {
+        *complaint = "give one --screen or --area, not two";
+        return AREA_BAD;
+    }
     if (name == "--screen") {
         if (parse_screen(value, area)) {
             return AREA_TAKEN;
         }
-        *complaint = "--screen " + std::string(value) +
-                     ": not WIDTHxHEIGHT with two positive numbers (such as 240x320)";
+        *complaint = "--screen " + shown(value) +
+                     ": not WIDTHxHEIGHT with two positive whole numbers of digits (such as "
+                     "240x320)";
         return AREA_BAD;
     }
     if (const char* why = parse_area(value, area)) {
-        *complaint = "--area " + std::string(value) + ": " + why;
+        *complaint = "--area " + shown(value) + ": " + why;
         return AREA_BAD;
     }
     return AREA_TAKEN;

@@ -88,8 +88,15 @@ std::vector<std::string> entry_warnings(const std::vector<map_line>& lines, cons
                     (me.character == '\n' ? "newline" : "carriage return") +
                     " at the line's end: a space before it made it the sixth field");
     }
-    for (const std::string& hint : join_hints(piece_text(lines[v.entry_line[e]]), 5)) {
+    const std::string text = piece_text(lines[v.entry_line[e]]);
+    const std::vector<std::string> joins = join_hints(text, 5);
+    for (const std::string& hint : joins) {
         w.push_back(hint + ", so the numbers after it are shifted");
+    }
+    // Fields shifted by a join are explained by it.
+    if (joins.empty()) {
+        const std::vector<std::string> numbers = number_hints(text, me);
+        w.insert(w.end(), numbers.begin(), numbers.end());
     }
     return w;
 }

@@ -7,7 +7,7 @@
 // not a multiple of C the wider columns are spread evenly along the row,
 // the last always among them. Rows alike. Map lower bounds are exclusive,
 // so each key's x1 is one below its first point.
-#include <cstdlib>
+#include <algorithm>
 #include <cstring>
 
 #include "zentu_map.h"
@@ -25,7 +25,8 @@ int32_t part_end(int32_t min, int64_t points, int64_t part, int64_t parts) {
     return static_cast<int32_t>(min + (part + 1) * points / parts - 1);
 }
 
-// The command line that made the map, quoted for a POSIX shell.
+// A word of the command that made the map, quoted for a POSIX shell when
+// it needs to be.
 std::string shell_word(const std::string& word) {
     const bool plain = !word.empty() && word.find_first_not_of(
                                             "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
@@ -42,13 +43,54 @@ std::string shell_word(const std::string& word) {
 
 // A positive count for --cols or --rows, at most 100000.
 bool parse_count(const char* text, int* count) {
-    char* end = nullptr;
-    const long v = strtol(text, &end, 10);
-    if (end == text || *end != '\0' || v < 1 || v > 100000) {
+    int64_t v = 0;
+    if (!read_decimal(&text, 100000, &v) || *text != '\0' || v < 1) {
         return false;
     }
     *count = static_cast<int>(v);
     return true;
+}
+
+// The map reader reads 199 bytes at a time, newline included: a longer
+// comment line would go on as a line of its own, perhaps an entry.
+constexpr size_t COMMENT_MAX = MAP_LINE_SIZE - 2;  // without the newline
+
+// Where a UTF-8 character goes on: no comment line is to end there.
+bool continues_character(char c) {
+    return (static_cast<unsigned char>(c) & 0xc0) == 0x80;
+}
+
+// How the map was made, as comment lines that are a shell command once
+// their "# " is taken off: the keys go on in quoted pieces from one line to
+// the next, joined by the shell's backslash-newline.
+void write_command(std::ostream& out, const grid_spec& g) {
+    const std::string head = "zentu-map grid --" + describe_area(g.area) + " --cols " +
+                             std::to_string(g.columns) + " --rows " + std::to_string(g.rows);
+    const std::string whole = "# " + head + " --keys " + shell_word(g.keys);
+    if (whole.size() <= COMMENT_MAX) {
+        out << whole << '\n';
+        return;
+    }
+    out << "# " << head << " \\\n";
+    std::string prefix = "# --keys ";
+    for (size_t start = 0; start < g.keys.size();) {
+        size_t end = start;
+        for (size_t next = start + 1; next <= g.keys.size(); ++next) {
+            if (next < g.keys.size() && continues_character(g.keys[next])) {
+                continue;
+            }
+            if (prefix.size() + shell_word(g.keys.substr(start, next - start)).size() + 1 >
+                COMMENT_MAX) {
+                break;
+            }
+            end = next;
+        }
+        end = std::max(end, start + 1);  // a character always fits a line
+        out << prefix << shell_word(g.keys.substr(start, end - start))
+            << (end < g.keys.size() ? "\\\n" : "\n");
+        prefix = "# ";
+        start = end;
+    }
 }
 
 // Takes "--name VALUE" or "--name=VALUE" at argv[*i]. Returns false when
@@ -70,6 +112,13 @@ bool take_value(int argc, char** argv, int* i, const char* name, const char** va
 std::string parse_grid(int argc, char** argv, grid_spec* g) {
     bool has_area = false;
     const char* keys = nullptr;
+    for (int i = 0; i < argc; ++i) {
+        // A control byte in a key would break its map line; in any other
+        // argument it can only be a slip.
+        if (shown(argv[i]) != argv[i]) {
+            return "a control character in " + shown(argv[i]) + ": not taken";
+        }
+    }
     for (int i = 0; i < argc; ++i) {
         std::string complaint;
         const area_option taken = take_area_option(argc, argv, &i, &g->area, &complaint);
@@ -93,7 +142,7 @@ std::string parse_grid(int argc, char** argv, grid_spec* g) {
                 return "--rows needs a whole number from 1 to 100000";
             }
         } else {
-            return "grid: unexpected argument " + std::string(argv[i]);
+            return "grid: unexpected argument " + shown(argv[i]);
         }
     }
     if (!has_area) {
@@ -120,9 +169,9 @@ const char* grid_problem(const grid_spec& g) {
     if (static_cast<int64_t>(g.keys.size()) != keys) {
         return "--keys must have one character (byte) per key: columns times rows, row by row";
     }
-    if (g.keys.find_first_of(" \r\n") != std::string::npos) {
-        return "--keys: a space, carriage return or newline cannot be a key's character in a "
-               "map line";
+    if (g.keys.find(' ') != std::string::npos || shown(g.keys.c_str()) != g.keys) {
+        return "--keys: a space or a control character cannot be a key's character in a map "
+               "line";
     }
     if (span(g.area.x_min, g.area.x_max) < g.columns) {
         return "the area is fewer points wide than the grid has columns";
@@ -133,8 +182,8 @@ const char* grid_problem(const grid_spec& g) {
     return nullptr;
 }
 
-void write_grid(std::ostream& out, const grid_spec& g, const std::string& command) {
-    out << "# " << command << '\n';
+void write_grid(std::ostream& out, const grid_spec& g) {
+    write_command(out, g);
     const int64_t width = span(g.area.x_min, g.area.x_max);
     const int64_t height = span(g.area.y_min, g.area.y_max);
     for (int r = 0; r < g.rows; ++r) {
@@ -161,10 +210,6 @@ int grid_command(int argc, char** argv, std::ostream& out, std::ostream& err) {
         err << "zentu-map: " << complaint << '\n';
         return -1;
     }
-    std::string command = "zentu-map grid";
-    for (int i = 0; i < argc; ++i) {
-        command += " " + shell_word(argv[i]);
-    }
-    write_grid(out, g, command);
+    write_grid(out, g);
     return 0;
 }

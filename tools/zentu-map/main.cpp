@@ -8,8 +8,8 @@
 //   zentu-map calibrate --screen WxH --taps TAPS > panel.cal
 //
 // check exits 0 when there is nothing to warn about, 1 when there are
-// warnings; every command exits 2 when the map cannot be read or the command
-// line is wrong, and 3 when its output cannot be written.
+// warnings; every command exits 2 when the map cannot be read, the command
+// line is wrong or its output cannot be written.
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -17,13 +17,14 @@
 #include <new>
 
 #include "calibrate.h"
+#include "version.h"
 #include "zentu_map.h"
 
 namespace {
 
 constexpr int EXIT_WARNINGS = 1;
-constexpr int EXIT_UNREADABLE = 2;  // also a wrong command line
-constexpr int EXIT_UNWRITABLE = 3;
+// A map that cannot be read, a wrong command line, output not written.
+constexpr int EXIT_TROUBLE = 2;
 
 struct arguments {
     std::string command;
@@ -42,8 +43,8 @@ int usage(std::ostream& out = std::cerr) {
            "       zentu-map calibrate --area X1..X2xY1..Y2 --screen WxH [--rotate 90|180|270] "
            "[--mirror-x] [--mirror-y] > panel.cal\n"
            "       zentu-map calibrate --screen WxH --taps TAPS > panel.cal\n"
-           "       zentu-map -h | --help\n";
-    return EXIT_UNREADABLE;
+           "       zentu-map -h | --help | --version\n";
+    return EXIT_TROUBLE;
 }
 
 void help() {
@@ -52,17 +53,32 @@ void help() {
                  "check reports every line of a map as zentu reads it, with warnings;\n"
                  "svg draws the map; grid writes a map of equal keys; calibrate writes a\n"
                  "calibration for zentu -k. MAP - is standard input.\n"
-                 "Exit status: 0 fine, 1 warnings (check), 2 map unreadable or command line\n"
-                 "wrong, 3 output not written. See zentu-map(1).\n";
+                 "Exit status: 0 fine, 1 warnings (check), 2 map unreadable, command line\n"
+                 "wrong or output not written. See zentu-map(1).\n";
 }
 
-bool asks_for_help(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (strcmp(argv[i], "-h") == 0 || strcmp(argv[i], "--help") == 0) {
+// The options whose value may be the next argument, whatever it looks like.
+bool takes_value(const char* arg) {
+    for (const char* name : {"--screen", "--area", "--keys", "--cols", "--rows", "--rotate",
+                             "--taps", "--background"}) {
+        if (strcmp(arg, name) == 0) {
             return true;
         }
     }
     return false;
+}
+
+// -h, --help or --version where an option may stand, or null: the value
+// of an option is never one of them ("--keys -h" is two keys).
+const char* asks_for(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        if (strcmp(a, "-h") == 0 || strcmp(a, "--help") == 0 || strcmp(a, "--version") == 0) {
+            return a;
+        }
+        i += takes_value(a) ? 1 : 0;
+    }
+    return nullptr;
 }
 
 // Flushes standard output; a failure is the caller's to hear of. errno
@@ -75,7 +91,7 @@ int finish(int status) {
     const int error = errno;
     std::cerr << "zentu-map: cannot write the output: "
               << (error != 0 ? strerror(error) : "write error") << '\n';
-    return EXIT_UNWRITABLE;
+    return EXIT_TROUBLE;
 }
 
 int complain(const std::string& complaint) {
@@ -141,8 +157,12 @@ bool load(const char* path, std::vector<map_line>* lines) {
 int main(int argc, char** argv) {
     // A reader that has gone is an output failure like any other: say so.
     signal(SIGPIPE, SIG_IGN);
-    if (asks_for_help(argc, argv)) {
-        help();
+    if (const char* asked = asks_for(argc, argv)) {
+        if (strcmp(asked, "--version") == 0) {
+            std::cout << "zentu-map " ZENTU_VERSION "\n";
+        } else {
+            help();
+        }
         return finish(0);
     }
     if (argc >= 2 && strcmp(argv[1], "grid") == 0) {
@@ -165,7 +185,7 @@ int main(int argc, char** argv) {
     try {
         std::vector<map_line> lines;
         if (!load(a.map, &lines)) {
-            return EXIT_UNREADABLE;
+            return EXIT_TROUBLE;
         }
         const touch_area* screen = a.has_screen ? &a.screen : nullptr;
         if (a.command == "svg") {
@@ -176,6 +196,6 @@ int main(int argc, char** argv) {
     } catch (const std::bad_alloc&) {
         std::cout.flush();
         std::cerr << "zentu-map: not enough memory for " << a.map << '\n';
-        return EXIT_UNREADABLE;
+        return EXIT_TROUBLE;
     }
 }

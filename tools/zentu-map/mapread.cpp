@@ -1,6 +1,7 @@
 // Reading a map file piece by piece through zentu's reader, and the plain
 // words for what each piece is.
 #include <cstring>
+#include <iterator>
 
 #include "zentu_map.h"
 
@@ -59,6 +60,16 @@ std::string join_hint(const std::string& field, size_t number) {
            " (only a space separates fields)";
 }
 
+// Digits after an optional sign, in the base the prefix chooses, all of
+// them read: what zentu reads from the field is what it says.
+bool is_whole_number(const std::string& f) {
+    size_t p = f[0] == '+' || f[0] == '-' ? 1 : 0;
+    const bool hex = f.compare(p, 2, "0x") == 0 || f.compare(p, 2, "0X") == 0;
+    const char* digits = hex ? "0123456789abcdefABCDEF" : f[p] == '0' ? "01234567" : "0123456789";
+    p += hex ? 2 : 0;
+    return p < f.size() && f.find_first_not_of(digits, p) == std::string::npos;
+}
+
 }  // namespace
 
 bool read_map_lines(FILE* file, std::vector<map_line>* lines) {
@@ -98,6 +109,20 @@ std::vector<std::string> join_hints(const std::string& text, size_t max_fields) 
         std::string hint = join_hint(fields[i], i + 1);
         if (!hint.empty()) {
             hints.push_back(hint);
+        }
+    }
+    return hints;
+}
+
+std::vector<std::string> number_hints(const std::string& text, const map_entry& e) {
+    const int32_t read[] = {e.x1, e.y1, e.x2, e.y2, e.value};
+    std::vector<std::string> hints;
+    const std::vector<std::string> fields = split_fields(text);
+    for (size_t i = 0; i < fields.size() && i < std::size(read); ++i) {
+        // A tab or carriage return has a hint of its own.
+        if (fields[i].find_first_of("\t\r") == std::string::npos && !is_whole_number(fields[i])) {
+            hints.push_back("field " + std::to_string(i + 1) + " " + quote_bytes(fields[i]) +
+                            " is not a whole number: zentu reads it as " + std::to_string(read[i]));
         }
     }
     return hints;

@@ -38,7 +38,8 @@ struct touch_area {
 // The area of a screen of that resolution.
 [[nodiscard]] touch_area screen_area(int32_t width, int32_t height);
 
-// Parses "WIDTHxHEIGHT". Returns false when it is not two positive numbers.
+// Parses "WIDTHxHEIGHT". Returns false when it is not two positive numbers
+// of decimal digits alone, at most 2147483647.
 [[nodiscard]] bool parse_screen(const char* text, touch_area* area);
 
 // Parses "X1..X2xY1..Y2". Returns null, or why the text is not an area.
@@ -46,10 +47,19 @@ struct touch_area {
 
 // Takes --screen or --area (with its value as the next argument or after
 // "=") at argv[*i], moving *i past what it took. Returns AREA_NONE when the
-// argument is neither, AREA_BAD with *complaint set when its value is wrong.
+// argument is neither, AREA_BAD with *complaint set when its value is wrong
+// or area already holds one (is not empty): one of them, once.
 enum area_option : int { AREA_NONE, AREA_TAKEN, AREA_BAD };
 [[nodiscard]] area_option take_area_option(int argc, char** argv, int* i, touch_area* area,
                                            std::string* complaint);
+
+// Reads decimal digits alone at *p (no blank, no sign), the same on every
+// CPU. Returns false when there are none or the number is beyond max.
+[[nodiscard]] bool read_decimal(const char** p, int64_t max, int64_t* value);
+
+// An argument as a one-line complaint shows it: as it is, or quoted as C
+// would write it when it holds a control character.
+[[nodiscard]] std::string shown(const char* text);
 
 // "screen 240x320" or "area 200..3900x200..3900", as it was given.
 [[nodiscard]] std::string describe_area(const touch_area& area);
@@ -77,6 +87,10 @@ enum area_option : int { AREA_NONE, AREA_TAKEN, AREA_BAD };
 // Hints for tabs or carriage returns that join two fields into one, for
 // the first max_fields fields of the piece's text.
 [[nodiscard]] std::vector<std::string> join_hints(const std::string& text, size_t max_fields);
+// Warnings for the number fields of an entry's text that are not digits
+// after an optional sign ("1O0", a byte-order mark before "-1"), saying
+// what zentu reads from them.
+[[nodiscard]] std::vector<std::string> number_hints(const std::string& text, const map_entry& e);
 // "'a'", or "code 10 (newline)" for bytes that do not print.
 [[nodiscard]] std::string describe_character(unsigned char c);
 // The byte shown as C would write it in a string literal.
@@ -159,9 +173,9 @@ inline constexpr int GRID_MAX_KEYS = 253;
 // Returns null, or why the grid cannot be written.
 [[nodiscard]] const char* grid_problem(const grid_spec& grid);
 
-// Writes the map of a grid that grid_problem accepts; command is the line
-// that made it, for the comment at the top.
-void write_grid(std::ostream& out, const grid_spec& grid, const std::string& command);
+// Writes the map of a grid that grid_problem accepts: comment lines with the
+// command that makes it, each a line to the map reader, then the keys.
+void write_grid(std::ostream& out, const grid_spec& grid);
 
 // The grid command: parses its arguments (after "grid") and writes the map.
 // Returns the exit status, or -1 after writing a complaint to err when the

@@ -6,31 +6,36 @@
 // Lines "E: <sec>.<usec> <type hex> <code hex> <value>" are played; all
 // other lines are ignored, so evemu-record output plays as it is. An event
 // line whose fields do not fit an event record ends the player with its line
-// number. Without RECORDING the recording is read from standard input;
-// without -o the records go to standard output. --hold keeps the output open
-// MS ms after the last event (as a device that stays plugged in would). A
-// reader that has gone is normal (zentu exits after the tap) and ends the
-// player quietly.
+// number. Without RECORDING, or with -, the recording is read from standard
+// input; without -o the records go to standard output. --hold keeps the
+// output open MS ms after the last event (as a device that stays plugged in
+// would). A reader that has gone is normal (zentu exits after the tap) and
+// ends the player quietly, during a pause or the hold too.
 //
-// Exit status: 0 played, 1 the recording or the output failed, 2 usage.
+// Exit status: 0 played, 1 nothing to play or a line that cannot be played,
+// 2 usage, a recording that cannot be read or an output that cannot be
+// written.
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <limits>
 
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "recording.h"
+#include "version.h"
 
 namespace {
 
-constexpr int EXIT_FAILED = 1;
-constexpr int EXIT_USAGE = 2;
+constexpr int EXIT_UNPLAYABLE = 1;
+constexpr int EXIT_TROUBLE = 2;  // usage, input or output
 
 // --hold at most this many ms, so that its microseconds fit a long long.
 constexpr long long HOLD_MAX_MS = LLONG_MAX / 1000;
@@ -42,21 +47,41 @@ struct player_options {
     const char* in_path = nullptr;  // null: standard input
 };
 
-void sleep_us(long long us) {
-    if (us <= 0) {
-        return;
+long long monotonic_us() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<long long>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+}
+
+// Waits us microseconds, or until the reader of out has gone: a pipe or
+// FIFO whose reading end is closed reports an error to poll even when no
+// event is asked for, while a file or a terminal reports nothing. Returns
+// false when the reader has gone.
+bool wait_for_reader(int out, long long us) {
+    // Far enough for any pause: a deadline beyond it waits that long.
+    constexpr long long longest = LLONG_MAX / 4;
+    const long long deadline = monotonic_us() + std::min(us, longest);
+    for (long long left = us; left > 0; left = deadline - monotonic_us()) {
+        // A time_t of 32 bits holds some 68 years; a longer wait goes round.
+        const long long seconds = std::min<long long>(left / 1000000, INT32_MAX);
+        const timespec ts{static_cast<time_t>(seconds), static_cast<long>(left % 1000000) * 1000};
+        // Nothing asked for: only an error or a hang-up ends the poll early.
+        pollfd p{out, 0, 0};
+        const int n = ppoll(&p, 1, &ts, nullptr);
+        if (n > 0) {
+            return false;
+        }
+        if (n < 0 && errno != EINTR) {
+            nanosleep(&ts, nullptr);  // cannot watch the reader: only wait
+        }
     }
-    // A time_t of 32 bits holds some 68 years; a longer pause waits that long.
-    const long long seconds = std::min<long long>(us / 1000000, std::numeric_limits<time_t>::max());
-    timespec ts{static_cast<time_t>(seconds), static_cast<long>(us % 1000000) * 1000};
-    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
-    }
+    return true;
 }
 
 void usage(FILE* out) {
     fputs(
         "usage: zentu-play [--no-pause] [--hold MS] [-o PATH] [RECORDING]\n"
-        "       zentu-play -h | --help\n",
+        "       zentu-play -h | --help | --version\n",
         out);
 }
 
@@ -68,15 +93,16 @@ void help() {
         "  --no-pause  write all events at once, not as their time stamps say\n"
         "  --hold MS   keep the output open MS milliseconds after the last event\n"
         "  -o PATH     write to PATH (a file or a FIFO), not standard output\n"
-        "  RECORDING   read from it, not standard input\n"
-        "Exit status: 0 played, 1 the recording or the output failed, 2 usage.\n",
+        "  RECORDING   read from it, not standard input (- is standard input)\n"
+        "Exit status: 0 played, 1 nothing to play or a line that cannot be played,\n"
+        "2 usage, a recording that cannot be read or an output not written.\n",
         stdout);
 }
 
 int complain(const char* what, const char* arg) {
     fprintf(stderr, "zentu-play: %s%s\n", what, arg);
     usage(stderr);
-    return EXIT_USAGE;
+    return EXIT_TROUBLE;
 }
 
 // Whole decimal milliseconds, 0 to HOLD_MAX_MS.
@@ -94,13 +120,14 @@ bool parse_ms(const char* text, long long* ms) {
     return p != text && *p == '\0';
 }
 
-// Returns 0, or the exit status after a complaint. *help_asked for -h.
-int parse_args(int argc, char** argv, player_options* o, bool* help_asked) {
+// Returns 0, or the exit status after a complaint. *asked is set to -h,
+// --help or --version when one of them stands where an option may.
+int parse_args(int argc, char** argv, player_options* o, const char** asked) {
     for (int i = 1; i < argc; ++i) {
         const char* a = argv[i];
         const bool has_next = i + 1 < argc;
-        if (strcmp(a, "-h") == 0 || strcmp(a, "--help") == 0) {
-            *help_asked = true;
+        if (strcmp(a, "-h") == 0 || strcmp(a, "--help") == 0 || strcmp(a, "--version") == 0) {
+            *asked = a;
             return 0;
         }
         if (strcmp(a, "--no-pause") == 0) {
@@ -131,9 +158,10 @@ int parse_args(int argc, char** argv, player_options* o, bool* help_asked) {
 int play(FILE* in, const char* name, int out, const player_options& o) {
     char line[RECORDING_LINE_SIZE];
     bool first = true;
+    long number = 1;
     input_event last{};
     bool too_long = false;
-    for (long number = 1; read_recording_line(in, line, &too_long); ++number) {
+    for (; read_recording_line(in, line, &too_long); ++number) {
         input_event ev{};
         const char* why = nullptr;
         int kind = parse_recording_line(line, &ev, &why);
@@ -143,13 +171,13 @@ int play(FILE* in, const char* name, int out, const player_options& o) {
         }
         if (kind == LINE_BAD) {
             fprintf(stderr, "zentu-play: %s:%ld: %s\n", name, number, why);
-            return EXIT_FAILED;
+            return EXIT_UNPLAYABLE;
         }
         if (kind == LINE_OTHER) {
             continue;
         }
-        if (o.pause && !first) {
-            sleep_us(pause_us(last, ev));
+        if (o.pause && !first && !wait_for_reader(out, pause_us(last, ev))) {
+            return 0;
         }
         first = false;
         last = ev;
@@ -158,46 +186,90 @@ int play(FILE* in, const char* name, int out, const player_options& o) {
                 return 0;
             }
             perror("zentu-play: write");
-            return EXIT_FAILED;
+            return EXIT_TROUBLE;
         }
     }
     if (ferror(in)) {
         fprintf(stderr, "zentu-play: cannot read %s: %s\n", name, strerror(errno));
-        return EXIT_FAILED;
+        return EXIT_TROUBLE;
     }
-    sleep_us(o.hold_ms * 1000);
+    if (first) {
+        // A binary file, or text without an event line: an empty play
+        // would pass for a tap never made.
+        fprintf(stderr,
+                "zentu-play: %s: no event line (E: <sec>.<usec> <type> <code> <value>) to play\n",
+                name);
+        return EXIT_UNPLAYABLE;
+    }
+    wait_for_reader(out, o.hold_ms * 1000);
     return 0;
+}
+
+// Whether out is the file in is read from (the same file through another
+// name or a link too), which writing would truncate or feed back into.
+bool same_file(FILE* in, const struct stat& out) {
+    struct stat st {};
+    return fstat(fileno(in), &st) == 0 && S_ISREG(st.st_mode) && st.st_dev == out.st_dev &&
+           st.st_ino == out.st_ino;
+}
+
+void refuse_same_file(const char* out_name) {
+    fprintf(stderr, "zentu-play: %s is the recording itself: not written\n", out_name);
+}
+
+// Opens -o's path, or takes standard output, unless it is the recording.
+// Returns the descriptor, or -1 after a message.
+int open_output(FILE* in, const char* path) {
+    struct stat st {};
+    if (path == nullptr) {
+        if (fstat(STDOUT_FILENO, &st) == 0 && same_file(in, st)) {
+            refuse_same_file("standard output");
+            return -1;
+        }
+        return STDOUT_FILENO;
+    }
+    // Before opening: opening truncates.
+    if (stat(path, &st) == 0 && same_file(in, st)) {
+        refuse_same_file(path);
+        return -1;
+    }
+    const int out = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (out < 0) {
+        perror(path);
+    }
+    return out;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     player_options o;
-    bool help_asked = false;
-    if (const int status = parse_args(argc, argv, &o, &help_asked); status != 0) {
+    const char* asked = nullptr;
+    if (const int status = parse_args(argc, argv, &o, &asked); status != 0) {
         return status;
     }
-    if (help_asked) {
-        help();
+    if (asked != nullptr) {
+        if (strcmp(asked, "--version") == 0) {
+            fputs("zentu-play " ZENTU_VERSION "\n", stdout);
+        } else {
+            help();
+        }
         if (fflush(stdout) != 0) {
             perror("zentu-play: write");
-            return EXIT_FAILED;
+            return EXIT_TROUBLE;
         }
         return 0;
     }
     signal(SIGPIPE, SIG_IGN);
-    FILE* in = (o.in_path == nullptr) ? stdin : fopen(o.in_path, "r");
+    const bool from_stdin = o.in_path == nullptr || strcmp(o.in_path, "-") == 0;
+    FILE* in = from_stdin ? stdin : fopen(o.in_path, "r");
     if (in == nullptr) {
         perror(o.in_path);
-        return EXIT_FAILED;
+        return EXIT_TROUBLE;
     }
-    int out = STDOUT_FILENO;
-    if (o.out_path != nullptr) {
-        out = open(o.out_path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (out < 0) {
-            perror(o.out_path);
-            return EXIT_FAILED;
-        }
+    const int out = open_output(in, o.out_path);
+    if (out < 0) {
+        return EXIT_TROUBLE;
     }
-    return play(in, o.in_path == nullptr ? "standard input" : o.in_path, out, o);
+    return play(in, from_stdin ? "standard input" : o.in_path, out, o);
 }

@@ -127,17 +127,23 @@ long long pause_us(const input_event& a, const input_event& b) {
 }
 
 bool read_recording_line(FILE* in, char* line, bool* too_long) {
+    // Byte by byte, not fgets: a NUL byte read from the input must not pass
+    // for the end of what was read, or a long line's tail would be taken
+    // for a line of its own.
     *too_long = false;
-    if (fgets(line, RECORDING_LINE_SIZE, in) == nullptr) {
-        return false;
+    size_t n = 0;
+    bool any = false;
+    for (int c = 0; (c = getc(in)) != EOF;) {
+        any = true;
+        const bool room = n + 1 < RECORDING_LINE_SIZE;
+        if (room) {
+            line[n++] = static_cast<char>(c);
+        }
+        if (c == '\n') {
+            break;
+        }
+        *too_long = *too_long || !room;
     }
-    const size_t n = strlen(line);
-    if (n + 1 < RECORDING_LINE_SIZE || line[n - 1] == '\n') {
-        return true;
-    }
-    // Read to the end of the line, so that its rest is no line of its own.
-    for (int c = 0; (c = getc(in)) != EOF && c != '\n';) {
-        *too_long = true;
-    }
-    return !ferror(in);
+    line[n] = '\0';
+    return any && !ferror(in);
 }

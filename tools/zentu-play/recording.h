@@ -25,6 +25,7 @@ enum recording_line : int {
 [[nodiscard]] long long pause_us(const input_event& a, const input_event& b);
 
 // Reads the next line of in into line (RECORDING_LINE_SIZE bytes). A longer
-// line is read to its end and cut, with *too_long set. Returns false at the
+// line is read to its end and cut, with *too_long set, whatever bytes
+// (NUL bytes too) it holds; its newline does not count. Returns false at the
 // end of the input or on a read error (ferror tells them apart).
 [[nodiscard]] bool read_recording_line(FILE* in, char* line, bool* too_long);

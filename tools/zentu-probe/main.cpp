@@ -20,6 +20,7 @@
 
 #include "probe.h"
 #include "wait.h"
+#include "version.h"
 
 namespace {
 
@@ -67,6 +68,7 @@ constexpr const char HELP[] =
     "  --wait SECONDS  when nothing suitable is there yet, wait up to SECONDS for it\n"
     "  --dir DIR       look for eventN nodes in DIR instead of /dev/input\n"
     "  -h, --help      print this help\n"
+    "  --version       print the version\n"
     "\n"
     "Exit status: 0 found or listed, 1 nothing suitable, 2 usage error.\n";
 
@@ -114,13 +116,16 @@ int parse_wait_or_id(const char* option, const char* value, arguments* a) {
 }
 
 // Returns 0 when the arguments are good, else the exit status of a usage
-// error, having said what is wrong; -1 for help.
+// error, having said what is wrong; -1 for help, -2 for the version.
 int parse(int argc, char** argv, arguments* a) {
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         const bool has_next = i + 1 < argc;
         if (strcmp(arg, "-h") == 0 || strcmp(arg, "--help") == 0) {
             return -1;
+        }
+        if (strcmp(arg, "--version") == 0) {
+            return -2;
         }
         if (strcmp(arg, "--touch") == 0 || strcmp(arg, "--vibra") == 0 ||
             strcmp(arg, "--area") == 0) {
@@ -378,7 +383,9 @@ int main(int argc, char** argv) {
         return parsed;
     }
     int status = EXIT_FOUND;
-    if (parsed < 0) {
+    if (parsed == -2) {
+        fputs("zentu-probe " ZENTU_VERSION "\n", stdout);
+    } else if (parsed < 0) {
         fputs(USAGE, stdout);
         fputs(HELP, stdout);
     } else {
