@@ -70,7 +70,8 @@ constexpr const char HELP[] =
     "  -h, --help      print this help\n"
     "  --version       print the version\n"
     "\n"
-    "Exit status: 0 found or listed, 1 nothing suitable, 2 usage error.\n";
+    "Exit status: 0 found or listed, 1 nothing suitable, 2 usage error or output\n"
+    "not written.\n";
 
 int complain(const char* what, const char* arg) {
     fprintf(stderr, "zentu-probe: %s%s\n%s", what, arg, USAGE);
