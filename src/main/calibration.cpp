@@ -92,13 +92,36 @@ int64_t held_sum(int64_t a, int64_t b) {
     return sum;
 }
 
-// (k[2] + k[0]*x + k[1]*y) / divisor, held at the signed 32-bit limits.
-// Each product fits 64 bits; only their sum can leave them, and then the
-// quotient is far beyond 32 bits anyway.
+uint64_t magnitude(int64_t v) {
+    return v < 0 ? 0U - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
+}
+
+// n / d, by shift and subtract (d is not 0). 32-bit ARM has no 64-bit
+// divide: the library's routine, with its division-by-zero signal, is
+// several times this size.
+uint64_t divide(uint64_t n, uint64_t d) {
+    uint64_t q = 0;
+    uint64_t r = 0;
+    for (int bit = 63; bit >= 0; --bit) {
+        r = (r << 1) | ((n >> bit) & 1U);  // r < 2d: fits, as d < 2^32
+        if (r >= d) {
+            r -= d;
+            q |= uint64_t{1} << bit;
+        }
+    }
+    return q;
+}
+
+// (k[2] + k[0]*x + k[1]*y) / divisor, truncated toward zero, held at the
+// signed 32-bit limits. Each product fits 64 bits; only their sum can leave
+// them, and then the quotient is far beyond 32 bits anyway.
 int32_t transform(const int32_t* k, int32_t x, int32_t y, int32_t divisor) {
     const int64_t numerator = held_sum(held_sum(int64_t{k[0]} * x, int64_t{k[1]} * y), k[2]);
-    const int64_t q = numerator / divisor;
-    return q > INT32_MAX ? INT32_MAX : q < INT32_MIN ? INT32_MIN : static_cast<int32_t>(q);
+    const bool negative = (numerator < 0) != (divisor < 0);
+    const uint64_t q = divide(magnitude(numerator), magnitude(divisor));
+    const uint64_t limit = negative ? uint64_t{1} << 31 : uint64_t{INT32_MAX};
+    const auto held = static_cast<uint32_t>(q < limit ? q : limit);
+    return static_cast<int32_t>(negative ? 0U - held : held);
 }
 
 }  // namespace

@@ -10,8 +10,12 @@ char* append_decimal(char* out, int32_t v) {
     char digits[DECIMAL_MAX];
     char* d = digits + sizeof digits;
     do {
-        *--d = static_cast<char>('0' + m % 10);
-        m /= 10;
+        // m / 10 by its reciprocal, exact for every 32-bit m: ARM CPUs
+        // without a divide instruction would otherwise call a library
+        // routine larger than this whole file.
+        const auto q = static_cast<uint32_t>((uint64_t{m} * 0xCCCCCCCDU) >> 35);
+        *--d = static_cast<char>('0' + (m - q * 10));
+        m = q;
     } while (m != 0);
     if (v < 0) {
         *out++ = '-';

@@ -12,26 +12,15 @@ bool is_white_but_space(char c) {
     return static_cast<unsigned char>(c - '\t') <= '\r' - '\t';
 }
 
-// Digit values in any base up to 16; 16 for a byte that is no digit.
-struct digit_table {
-    unsigned char value[256];
-    constexpr digit_table() : value{} {
-        for (int c = 0; c < 256; ++c) {
-            value[c] = 16;
-        }
-        for (int d = 0; d < 10; ++d) {
-            value['0' + d] = static_cast<unsigned char>(d);
-        }
-        for (int d = 0; d < 6; ++d) {
-            value['a' + d] = static_cast<unsigned char>(10 + d);
-            value['A' + d] = static_cast<unsigned char>(10 + d);
-        }
-    }
-};
-constexpr digit_table DIGITS;
-
+// A digit's value in any base up to 16; 16 for a byte that is no digit.
+// Computed, not looked up: a 256-byte table would outweigh the code.
 unsigned digit_value(char c) {
-    return DIGITS.value[static_cast<unsigned char>(c)];
+    const unsigned u = static_cast<unsigned char>(c);
+    if (u - '0' < 10U) {
+        return u - '0';
+    }
+    const unsigned lower = u | 0x20U;  // 'A'..'F' to 'a'..'f'
+    return lower - 'a' < 6U ? lower - 'a' + 10 : 16;
 }
 
 }  // namespace
