@@ -26,15 +26,15 @@ endif()
 set(_package_docdir ${CMAKE_INSTALL_DATAROOTDIR}/doc/${ZENTU_PACKAGE})
 # The copyright file in Debian's machine-readable format, made of LICENSE
 # so that the terms are written once.
-file(STRINGS LICENSE _licence)
+file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE _licence)
 list(FILTER _licence INCLUDE REGEX "^Copyright")
 string(REGEX REPLACE "^Copyright \\(c\\) " "" _holder "${_licence}")
-file(READ LICENSE _licence)
+file(READ ${PROJECT_SOURCE_DIR}/LICENSE _licence)
 string(REGEX REPLACE "^.*\nPermission" "Permission" _licence "${_licence}")
 string(REGEX REPLACE "\n+$" "" _licence "${_licence}")
 string(REPLACE "\n\n" "\n.\n" _licence "${_licence}")
 string(REPLACE "\n" "\n " _licence "${_licence}")
-file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/copyright @ONLY CONTENT
+file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/copyright @ONLY CONTENT
 "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
 Upstream-Name: zentu
 
@@ -43,7 +43,7 @@ Copyright: @_holder@
 License: Expat
  @_licence@
 ")
-install(FILES ${CMAKE_BINARY_DIR}/copyright changelog DESTINATION ${_package_docdir})
+install(FILES ${PROJECT_BINARY_DIR}/copyright changelog DESTINATION ${_package_docdir})
 
 # --- Debian package ------------------------------------------------------
 # zentu itself asks for no glibc newer than this: 64-bit time on 32-bit ARM
