@@ -12,6 +12,39 @@ install(FILES docs/zentu.1 docs/zentu-play.1 docs/zentu-probe.1 docs/zentu-map.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 
+# The package's name: zentu-static is the same programs linked statically.
+if(ZENTU_STATIC)
+  set(ZENTU_PACKAGE zentu-static)
+else()
+  set(ZENTU_PACKAGE zentu)
+endif()
+
+# The licence and the release notes go where Debian's policy wants them in
+# every package, /usr/share/doc/<package>; a plain install has them in the
+# same place. The examples stay in share/doc/zentu whichever package holds
+# them, where the man pages point.
+set(_package_docdir ${CMAKE_INSTALL_DATAROOTDIR}/doc/${ZENTU_PACKAGE})
+# The copyright file in Debian's machine-readable format, made of LICENSE
+# so that the terms are written once.
+file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE _licence)
+list(FILTER _licence INCLUDE REGEX "^Copyright")
+string(REGEX REPLACE "^Copyright \\(c\\) " "" _holder "${_licence}")
+file(READ ${PROJECT_SOURCE_DIR}/LICENSE _licence)
+string(REGEX REPLACE "^.*\nPermission" "Permission" _licence "${_licence}")
+string(REGEX REPLACE "\n+$" "" _licence "${_licence}")
+string(REPLACE "\n\n" "\n.\n" _licence "${_licence}")
+string(REPLACE "\n" "\n " _licence "${_licence}")
+file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/copyright @ONLY CONTENT
+"Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
+Upstream-Name: zentu
+
+Files: *
+Copyright: @_holder@
+License: Expat
+ @_licence@
+")
+install(FILES ${PROJECT_BINARY_DIR}/copyright changelog DESTINATION ${_package_docdir})
+
 # --- Debian package ------------------------------------------------------
 # zentu itself asks for no glibc newer than this: 64-bit time on 32-bit ARM
 # takes 2.34. A test holds the binary to it.
@@ -47,7 +80,9 @@ if(ZENTU_STATIC)
   # The same programs, linked statically: for a device whose C library is
   # older than the dynamic package needs, or not glibc at all. The two hold
   # the same files, so one replaces the other.
-  set(CPACK_PACKAGE_NAME zentu-static)
+  set(CPACK_PACKAGE_NAME ${ZENTU_PACKAGE})
+  # Built from the same source as zentu, whose changelog it carries.
+  set(CPACK_DEBIAN_PACKAGE_SOURCE zentu)
   set(CPACK_DEBIAN_PACKAGE_PROVIDES zentu)
   set(CPACK_DEBIAN_PACKAGE_CONFLICTS zentu)
   set(CPACK_DEBIAN_PACKAGE_REPLACES zentu)
@@ -75,5 +110,19 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS \"libc6 (>= \${_glibc})\")
 endif()
 set(CPACK_DEBIAN_FILE_NAME ${CPACK_PACKAGE_NAME}_${PROJECT_VERSION}_${ZENTU_DEB_ARCH}.deb)
 set(CPACK_STRIP_FILES ON)
+# Compressed in the package only, as Debian wants them: man pages and the
+# changelog (see deb-finish.cmake); the source tree and a plain install
+# keep them plain.
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/deb-finish.cmake)
+# The tags of Debian's package checker left on purpose, each with its
+# reason (a comment line before it); the package carries them.
+set(CPACK_ZENTU_LINTIAN_OVERRIDES "")
+if(ZENTU_DEB_ARCH STREQUAL "mips")
+  # Debian's linker for MIPS leaves RELRO out; asked for, it pads every
+  # program to MIPS's 64 KiB page (zentu from 18 KB to 66 KB).
+  list(APPEND CPACK_ZENTU_LINTIAN_OVERRIDES
+       "# RELRO would pad each program to a 64 KiB page on MIPS: zentu from 18 KB to 66 KB."
+       "${CPACK_PACKAGE_NAME}: hardening-no-relro")
+endif()
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 include(CPack)
