@@ -17,31 +17,6 @@ input_event make_event(uint16_t type, uint16_t code, int32_t value) {
     return ev;
 }
 
-input_event syn() {
-    return make_event(EV_SYN, SYN_REPORT, 0);
-}
-input_event touch(int32_t value) {
-    return make_event(EV_KEY, BTN_TOUCH, value);
-}
-input_event pos_x(int32_t x) {
-    return make_event(EV_ABS, ABS_MT_POSITION_X, x);
-}
-input_event pos_y(int32_t y) {
-    return make_event(EV_ABS, ABS_MT_POSITION_Y, y);
-}
-input_event mt_slot(int32_t slot) {
-    return make_event(EV_ABS, ABS_MT_SLOT, slot);
-}
-input_event tracking(int32_t id) {
-    return make_event(EV_ABS, ABS_MT_TRACKING_ID, id);
-}
-input_event abs_x(int32_t x) {
-    return make_event(EV_ABS, ABS_X, x);
-}
-input_event abs_y(int32_t y) {
-    return make_event(EV_ABS, ABS_Y, y);
-}
-
 events finger_down(int32_t x, int32_t y) {
     return {pos_x(x), pos_y(y), touch(1), syn()};
 }
