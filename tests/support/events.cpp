@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 
@@ -25,6 +26,44 @@ events finger_move(int32_t x, int32_t y) {
 }
 events finger_up() {
     return {touch(0), syn()};
+}
+
+namespace {
+
+// One step of a fingers() script.
+step finger_step(const std::string& text) {
+    int after = 0;
+    int32_t x = 0;
+    int32_t y = 0;
+    int used = 0;
+    const char* p = text.c_str();
+    if (sscanf(p, "+%d %n", &after, &used) == 1) {
+        p += used;
+    }
+    char word[8] = {};
+    if (sscanf(p, "%7s %d %d", word, &x, &y) == 3 && strcmp(word, "down") == 0) {
+        return {after, finger_down(x, y)};
+    }
+    if (sscanf(p, "%7s %d %d", word, &x, &y) == 3 && strcmp(word, "move") == 0) {
+        return {after, finger_move(x, y)};
+    }
+    if (strcmp(p, "up") == 0) {
+        return {after, finger_up()};
+    }
+    throw std::invalid_argument("not a finger step: " + text);
+}
+
+}  // namespace
+
+std::vector<step> fingers(const std::string& script) {
+    std::vector<step> steps;
+    for (size_t start = 0; start < script.size();) {
+        size_t end = script.find(", ", start);
+        end = end == std::string::npos ? script.size() : end;
+        steps.push_back(finger_step(script.substr(start, end - start)));
+        start = end + 2;
+    }
+    return steps;
 }
 
 event_pipe::event_pipe() {

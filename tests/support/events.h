@@ -53,9 +53,13 @@ struct step {
     std::vector<unsigned char> raw;  // written after evs, as they are
 };
 
+// Finger input written as one string: steps separated by ", ", each
+// "down X Y", "move X Y" or "up", led by "+MS " when it comes MS after the
+// step before: "down 812 455, +10 up".
+std::vector<step> fingers(const std::string& script);
+
 // Down at (10, 20), moved to (30, 40) 20 ms later, lifted 20 ms after that.
-inline const std::vector<step> drag = {
-    {0, finger_down(10, 20)}, {20, finger_move(30, 40)}, {20, finger_up()}};
+inline const std::vector<step> drag = fingers("down 10 20, +20 move 30 40, +20 up");
 
 // A pipe whose write end a background thread feeds from a schedule.
 class event_pipe {
