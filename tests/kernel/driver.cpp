@@ -96,24 +96,25 @@ void run_case(const tap_case& c) {
 // timer.
 void play(device* d, const char* script) {
     for (const char* p = script; p != nullptr && *p != '\0';) {
-        char word[8] = {};
-        int f = 0;
-        int32_t x = 0;
-        int32_t y = 0;
-        const int n = sscanf(p, "%7s %d %d %d", word, &f, &x, &y);
-        const bool commits = strcmp(word, "at") == 0 || strcmp(word, "up") == 0;
-        if (strcmp(word, "tap") == 0 && n >= 3) {
-            tap(d, f, x);  // tap X Y: the numbers shift by one
-        } else if ((strcmp(word, "at") == 0 || strcmp(word, "put") == 0) && n == 4) {
-            put_down(d, f, x, y);
-        } else if (strcmp(word, "up") == 0 || strcmp(word, "lift") == 0) {
-            lift(d, f);
-        } else if (strcmp(word, "swapped") == 0) {
+        const size_t len = strcspn(p, " ,");
+        const std::string word(p, len);
+        int32_t n[3] = {};
+        char* q = const_cast<char*>(p + len);
+        for (int32_t& v : n) {
+            v = static_cast<int32_t>(strtol(q, &q, 10));
+        }
+        if (word == "tap") {
+            tap(d, n[0], n[1]);
+        } else if (word == "at" || word == "put") {
+            put_down(d, n[0], n[1], n[2]);
+        } else if (word == "up" || word == "lift") {
+            lift(d, n[0]);
+        } else if (word == "swapped") {
             const int second_first[FINGERS] = {1, 0};
             commit(d, second_first);
             sleep_ms(30);
         }
-        if (commits) {
+        if (word == "at" || word == "up") {
             commit(d);
             sleep_ms(30);
         }

@@ -6,8 +6,8 @@
 
 #include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <cstring>
+#include <sstream>
 #include <stdexcept>
 
 input_event make_event(uint16_t type, uint16_t code, int32_t value) {
@@ -32,22 +32,20 @@ namespace {
 
 // One step of a fingers() script.
 step finger_step(const std::string& text) {
+    std::istringstream in(text);
     int after = 0;
+    if (in.peek() == '+') {
+        in.get();
+        in >> after;
+    }
+    std::string word;
     int32_t x = 0;
     int32_t y = 0;
-    int used = 0;
-    const char* p = text.c_str();
-    if (sscanf(p, "+%d %n", &after, &used) == 1) {
-        p += used;
+    in >> word;
+    if ((word == "down" || word == "move") && in >> x >> y && in.eof()) {
+        return {after, word == "down" ? finger_down(x, y) : finger_move(x, y)};
     }
-    char word[8] = {};
-    if (sscanf(p, "%7s %d %d", word, &x, &y) == 3 && strcmp(word, "down") == 0) {
-        return {after, finger_down(x, y)};
-    }
-    if (sscanf(p, "%7s %d %d", word, &x, &y) == 3 && strcmp(word, "move") == 0) {
-        return {after, finger_move(x, y)};
-    }
-    if (strcmp(p, "up") == 0) {
+    if (word == "up" && in.eof()) {
         return {after, finger_up()};
     }
     throw std::invalid_argument("not a finger step: " + text);
