@@ -11,7 +11,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include "../src/touch/touch.h"
+#include "../src/touch/touch_internal.h"
 #include "capture.h"
 
 namespace {

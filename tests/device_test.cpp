@@ -9,7 +9,7 @@
 
 #include "events.h"
 #include "files.h"
-#include "touch/touch.h"
+#include "touch/touch_internal.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "events.h"
 #include "states.h"
 #include "table.h"
-#include "touch/touch.h"
+#include "touch/touch_internal.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "events.h"
 #include "states.h"
 #include "table.h"
-#include "touch/touch.h"
+#include "touch/touch_internal.h"
 
 namespace {
 
@@ -84,8 +84,7 @@ struct end_case : test_case {
     std::vector<step> steps;
     int32_t limit;
     int result;
-    int32_t x;
-    int32_t y;
+    int32_t x, y;  // the position delivered
 };
 
 using wait_for_end = table<end_case>;

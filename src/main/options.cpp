@@ -11,12 +11,9 @@ namespace {
 
 constexpr const char* short_options = "t:v:m:d:M:k:xycha";
 
-// Acts on one option the parser returned. Returns true to go on parsing;
-// false when the run is over, with main's value in *status.
-bool apply_option(int opt, settings* s, int* status) {
+// The options that only set a flag; false for every other.
+bool set_flag(int opt, settings* s) {
     switch (opt) {
-    case 0:  // a long option that set its flag
-        return true;
     case 'x':
         s->printX = true;
         return true;
@@ -25,42 +22,45 @@ bool apply_option(int opt, settings* s, int* status) {
         return true;
     case 'a':
         s->asciiCode = true;
-        s->charMode = true;
-        return true;
+        [[fallthrough]];
     case 'c':
         s->charMode = true;
         return true;
+    default:
+        return opt == 0 || opt == 'M';  // a long option that set its flag; -M is ignored
+    }
+}
+
+// Acts on one option the parser returned. Returns true to go on parsing;
+// false when the run is over, with main's value in *status: an error,
+// unless help or the version ended it.
+bool apply_option(int opt, settings* s, int* status) {
+    *status = ZENTU_ERROR;
+    switch (opt) {
     case 't':
-        *status = ZENTU_ERROR;
         s->touchPath = optarg;
         return open_touch_device(optarg, &s->touchFd);
     case 'v':
-        *status = ZENTU_ERROR;
         return open_vibra_device(optarg, &s->vibraFd);
     case 'm':
-        *status = ZENTU_ERROR;
         return open_map_file(optarg, &s->mapFile);
     case 'k':
-        *status = ZENTU_ERROR;
         return load_calibration(optarg, &s->cal);
     case 'd':
         s->delay = parse_delay(optarg);
         return true;
-    case 'M':
-        return true;
     case 'V':
-        print_version();
-        *status = ZENTU_OK;
-        return false;
     case 'h':
-        print_help();
+        opt == 'h' ? print_help() : print_version();
         *status = ZENTU_OK;
         return false;
     default:
+        if (set_flag(opt, s)) {
+            return true;
+        }
         // The parser has already complained on standard error. A misspelt
         // option must not pass for a successful run, so this is an error.
         print_help();
-        *status = ZENTU_ERROR;
         return false;
     }
 }

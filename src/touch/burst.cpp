@@ -6,7 +6,7 @@
 #include <poll.h>
 #include <unistd.h>
 
-#include "touch.h"
+#include "touch_internal.h"
 
 namespace {
 
@@ -59,8 +59,7 @@ int get_touch_burst(int fd, int32_t* x, int32_t* y, touch_state* s) {
     // Screens that pass on only changed values send one axis when the
     // other stayed put, so parity tells nothing there.
     const bool parity = !slotted && !single;
-    const uint16_t axis_x = single ? ABS_X : ABS_MT_POSITION_X;
-    const uint16_t axis_y = single ? ABS_Y : ABS_MT_POSITION_Y;
+    const touch_axes axes = touch_axes_of(s->kind);
     if (slotted) {
         begin_slot_burst(s);
     }
@@ -101,10 +100,10 @@ int get_touch_burst(int fd, int32_t* x, int32_t* y, touch_state* s) {
             }
         } else if (ev.type == EV_ABS && slotted) {
             note_slot_event(s, ev.code, ev.value);
-        } else if (ev.type == EV_ABS && ev.code == axis_x) {
+        } else if (ev.type == EV_ABS && ev.code == axes.x) {
             *x = ev.value;
             ++positions;
-        } else if (ev.type == EV_ABS && ev.code == axis_y) {
+        } else if (ev.type == EV_ABS && ev.code == axes.y) {
             *y = ev.value;
             ++positions;
         } else if (is_syn(ev, SYN_REPORT)) {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <ctime>
 
-#include "touch.h"
+#include "touch_internal.h"
 
 double get_time_with_ms() {
     timespec ts{};

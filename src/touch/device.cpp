@@ -4,7 +4,7 @@
 
 #include <linux/input.h>
 
-#include "touch.h"
+#include "touch_internal.h"
 
 namespace {
 
@@ -139,6 +139,19 @@ const char* touch_lack_word(int lack) {
 int get_touch_kind(int fd, int* slots) {
     slot_answers unused;
     return touch_kind_of(fd, slots, &unused);
+}
+
+touch_axes touch_axes_of(int kind) {
+    if (kind == TOUCH_KIND_SINGLE) {
+        return {ABS_X, ABS_Y};
+    }
+    return {ABS_MT_POSITION_X, ABS_MT_POSITION_Y};
+}
+
+void describe_touch_device(int fd, touch_device* d) {
+    d->kind = get_touch_kind(fd, &d->slots);
+    d->axes = touch_axes_of(d->kind);
+    d->lack = get_touch_lack(fd);
 }
 
 void read_touch_state(int fd, touch_state* state) {

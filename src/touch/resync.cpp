@@ -4,7 +4,7 @@
 
 #include <linux/input.h>
 
-#include "touch.h"
+#include "touch_internal.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // takes: the live contact spoken of last.
 #include <linux/input.h>
 
-#include "touch.h"
+#include "touch_internal.h"
 
 namespace {
 

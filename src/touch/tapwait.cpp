@@ -1,5 +1,5 @@
 // Tap wait: drives the burst reader until a tap, the limit or a gone device.
-#include "touch.h"
+#include "touch_internal.h"
 
 namespace {
 

@@ -85,23 +85,14 @@ INSTANTIATE_TEST_SUITE_P(rejected_options, rejected, testing::ValuesIn(rejection
 
 // Every program names itself and the one version of the project; zentu
 // also after options it has acted on, as for its help.
-TEST(Version, EveryProgramSaysItsNameAndTheProjectVersion) {
-    const struct {
-        const char* binary;
-        const char* name;
-        std::vector<std::string> args;
-    } programs[] = {
-        {ZENTU_BIN, "zentu", {"-t", TOUCH, "-x", "--version"}},
-        {ZENTU_MAP, "zentu-map", {"check", "--version"}},
-        {ZENTU_PLAY, "zentu-play", {"--no-pause", "--version"}},
-        {ZENTU_PROBE, "zentu-probe", {"--version"}},
-    };
-    for (const auto& p : programs) {
-        const child_result r = run_program(p.binary, p.args);
-        EXPECT_EQ(r.status, 0) << p.name;
-        EXPECT_EQ(r.out, std::string(p.name) + " " ZENTU_VERSION "\n");
-        EXPECT_EQ(r.err, "") << p.name;
-    }
-}
+// clang-format off
+const run_case versions[] = {
+    {"zentu", {"-t", TOUCH, "-x", "--version"}, {}, 0, "zentu " ZENTU_VERSION "\n"},
+    {"zentu_map", {"check", "--version"}, {}, 0, "zentu-map " ZENTU_VERSION "\n", "", {}, ZENTU_MAP},
+    {"zentu_play", {"--no-pause", "--version"}, {}, 0, "zentu-play " ZENTU_VERSION "\n", "", {}, ZENTU_PLAY},
+    {"zentu_probe", {"--version"}, {}, 0, "zentu-probe " ZENTU_VERSION "\n", "", {}, ZENTU_PROBE},
+};
+// clang-format on
+INSTANTIATE_TEST_SUITE_P(version, cli, testing::ValuesIn(versions), row_name{});
 
 }  // namespace

@@ -37,11 +37,11 @@ const run_case paths[] = {
     // A directory opens read-only but can never be read.
     {"touch_directory", {"-t", "/tmp", "-x", "-d", "300"}, {}, 254, "", perror_text(touch_fail, EISDIR)},
     {"map_directory", {"-t", TOUCH, "-m", "/tmp", "-c", "-d", "300"}, {}, 254, "", perror_text(map_fail, EISDIR)},
-    {"map_directory_before_a_good_map", {"-t", TOUCH, "-m", "/tmp", "-m", good_map.path(), "-c"}, {{0, finger_down(5, 5)}}, 254, "", perror_text(map_fail, EISDIR)},
-    {"dev_null_map", {"-t", TOUCH, "-m", "/dev/null", "-a"}, {{0, finger_down(1, 1)}}, 255, "", ""},
-    {"fifo_map_holds_no_entry", {"-t", TOUCH, "-m", fifo.path(), "-c", "-d", "2000"}, {{0, finger_down(5, 5)}}, 255, "", ""},
-    {"fifo_vibration_device_takes_the_pulse", {"-t", TOUCH, "-v", fifo.path(), "-x"}, {{0, finger_down(5, 6)}}, 0, "5\n", ""},
-    {"help_to_a_full_stdout", {"-h"}, {}, 254, "", perror_text("cannot write standard output", ENOSPC), false, "/dev/full"},
+    {"map_directory_before_a_good_map", {"-t", TOUCH, "-m", "/tmp", "-m", good_map.path(), "-c"}, fingers("down 5 5"), 254, "", perror_text(map_fail, EISDIR)},
+    {"dev_null_map", {"-t", TOUCH, "-m", "/dev/null", "-a"}, fingers("down 1 1"), 255, "", ""},
+    {"fifo_map_holds_no_entry", {"-t", TOUCH, "-m", fifo.path(), "-c", "-d", "2000"}, fingers("down 5 5"), 255, "", ""},
+    {"fifo_vibration_device_takes_the_pulse", {"-t", TOUCH, "-v", fifo.path(), "-x"}, fingers("down 5 6"), 0, "5\n", ""},
+    {"help_to_a_full_stdout", {"-h"}, {}, 254, "", perror_text("cannot write standard output", ENOSPC), {.stdout_path = "/dev/full"}},
 };
 // clang-format on
 INSTANTIATE_TEST_SUITE_P(paths, hostile, testing::ValuesIn(paths), row_name{});
@@ -75,23 +75,15 @@ const run_case devices[] = {
 // The delay is held at the signed 32-bit limits; wrapping would turn these
 // into a 1 ms limit, a negative one or no limit at all.
 const run_case delays[] = {
-    {"just_past_int32_max", {"-t", TOUCH, "-x", "-d", "2147483648"}, {{300, finger_down(3, 4)}}, 0, "3\n", ""},
-    {"wraps_to_one_on_32_bits", {"-t", TOUCH, "-x", "-d", "4294967297"}, {{300, finger_down(3, 4)}}, 0, "3\n", ""},
-    {"hundreds_of_digits", {"-t", TOUCH, "-x", "-d", nines}, {{300, finger_down(3, 4)}}, 0, "3\n", ""},
+    {"just_past_int32_max", {"-t", TOUCH, "-x", "-d", "2147483648"}, fingers("+300 down 3 4"), 0, "3\n", ""},
+    {"wraps_to_one_on_32_bits", {"-t", TOUCH, "-x", "-d", "4294967297"}, fingers("+300 down 3 4"), 0, "3\n", ""},
+    {"hundreds_of_digits", {"-t", TOUCH, "-x", "-d", nines}, fingers("+300 down 3 4"), 0, "3\n", ""},
     {"far_negative", {"-t", TOUCH, "-x", "-d", "-" + nines}, {}, 255, "timeout\n", ""},
     {"wraps_to_zero_on_32_bits", {"-t", TOUCH, "-x", "-d", "-4294967296"}, {}, 255, "timeout\n", ""},
 };
 // clang-format on
 INSTANTIATE_TEST_SUITE_P(devices, hostile, testing::ValuesIn(devices), row_name{});
 INSTANTIATE_TEST_SUITE_P(delays, hostile, testing::ValuesIn(delays), row_name{});
-
-// Map files of junk: each case's tap is at (5, 5), and only its last line
-// holds it (when one does).
-struct map_case : test_case {
-    std::string content;
-    int status;
-    std::string out;
-};
 
 // Random bytes with no space or newline: every 199-byte piece is one field.
 std::string binary_junk(size_t n) {
@@ -106,34 +98,25 @@ std::string binary_junk(size_t n) {
     return s;
 }
 
-using hostile_map = table<map_case>;
-
-TEST_P(hostile_map, is_read_without_harm) {
-    const map_case& c = GetParam();
-    temp_path map(c.content);
-    const child_result r =
-        run_zentu({"-t", TOUCH, "-m", map.path(), "-c"}, with_touch({{0, finger_down(5, 5)}}));
-    EXPECT_EQ(r.status, c.status);
-    EXPECT_EQ(r.out, c.out);
-    EXPECT_EQ(r.err, "");
-}
-
 const std::string long_nines(180, '9');
+const std::vector<step> tap_5_5 = fingers("down 5 5");
 
+// Map files of junk: each case's tap is at (5, 5), and only its last line
+// holds it (when one does).
 // clang-format off
-const map_case junk[] = {
-    {"binary_junk", binary_junk(3000) + "\n0 0 10 10 7 k\n", 7, "k"},
-    {"binary_junk_alone", binary_junk(3000), 255, ""},
-    {"nul_ends_the_text", std::string("0 0 10 10 5 a\0 0 0 1 1 6 b\n", 26), 5, "a"},
-    {"nul_lines", std::string("\0\0 0 0 10 10 3 z\n\0\n1 1 10 10 4 y\n", 33), 4, "y"},
-    {"line_of_thousands", std::string(5000, 'x') + "\n0 0 10 10 2 q\n", 2, "q"},
-    {"comment_ends_with_its_piece", "#" + std::string(198, 'c') + "0 0 10 10 9 z\n", 9, "z"},
-    {"overlong_numbers_read_minus_one", "0 0 " + long_nines + " 10 4 n\n0 0 10 -" + long_nines + " 4 n\n0 0 10 10 1 o\n", 1, "o"},
-    {"leading_zeros_are_octal", "0 0 " + std::string(150, '0') + "10 10 6 q\n", 6, "q"},
-    {"carriage_returns", "0 0 10 10 3 r\r\n", 3, "r"},
+const run_case junk[] = {
+    {"binary_junk", {"-t", TOUCH, "-m", lasting_file(binary_junk(3000) + "\n0 0 10 10 7 k\n"), "-c"}, tap_5_5, 7, "k"},
+    {"binary_junk_alone", {"-t", TOUCH, "-m", lasting_file(binary_junk(3000)), "-c"}, tap_5_5, 255, ""},
+    {"nul_ends_the_text", {"-t", TOUCH, "-m", lasting_file(std::string("0 0 10 10 5 a\0 0 0 1 1 6 b\n", 26)), "-c"}, tap_5_5, 5, "a"},
+    {"nul_lines", {"-t", TOUCH, "-m", lasting_file(std::string("\0\0 0 0 10 10 3 z\n\0\n1 1 10 10 4 y\n", 33)), "-c"}, tap_5_5, 4, "y"},
+    {"line_of_thousands", {"-t", TOUCH, "-m", lasting_file(std::string(5000, 'x') + "\n0 0 10 10 2 q\n"), "-c"}, tap_5_5, 2, "q"},
+    {"comment_ends_with_its_piece", {"-t", TOUCH, "-m", lasting_file("#" + std::string(198, 'c') + "0 0 10 10 9 z\n"), "-c"}, tap_5_5, 9, "z"},
+    {"overlong_numbers_read_minus_one", {"-t", TOUCH, "-m", lasting_file("0 0 " + long_nines + " 10 4 n\n0 0 10 -" + long_nines + " 4 n\n0 0 10 10 1 o\n"), "-c"}, tap_5_5, 1, "o"},
+    {"leading_zeros_are_octal", {"-t", TOUCH, "-m", lasting_file("0 0 " + std::string(150, '0') + "10 10 6 q\n"), "-c"}, tap_5_5, 6, "q"},
+    {"carriage_returns", {"-t", TOUCH, "-m", lasting_file("0 0 10 10 3 r\r\n"), "-c"}, tap_5_5, 3, "r"},
 };
 // clang-format on
-INSTANTIATE_TEST_SUITE_P(junk, hostile_map, testing::ValuesIn(junk), row_name{});
+INSTANTIATE_TEST_SUITE_P(junk, hostile, testing::ValuesIn(junk), row_name{});
 
 TEST(fifo_without_writer, as_touch_device_the_delay_still_ends_the_wait) {
     const child_result r = run_zentu({"-t", fifo.path(), "-x", "-d", "300"});
@@ -147,7 +130,7 @@ TEST(fifo_without_writer, as_touch_device_the_delay_still_ends_the_wait) {
 // setup says, after a tap at (5, 6).
 child_result run_closed(const std::string& vibra, child_setup setup,
                         const std::string& touch = TOUCH) {
-    setup.touch_steps = {{0, finger_down(5, 6)}};
+    setup.touch_steps = fingers("down 5 6");
     return run_zentu({"-v", vibra, "-t", touch, "-x"}, setup);
 }
 
@@ -171,7 +154,7 @@ TEST(closed_stderr, complaints_stay_out_of_the_vibration_device) {
 }
 
 TEST(closed_streams, stdin_closed_map_on_descriptor_zero_is_used) {
-    child_setup setup = with_touch({{0, finger_down(5, 5)}});
+    child_setup setup = with_touch(fingers("down 5 5"));
     setup.close_stdin = true;
     const child_result r = run_zentu({"-m", good_map.path(), "-t", TOUCH, "-c"}, setup);
     EXPECT_EQ(r.status, 7);

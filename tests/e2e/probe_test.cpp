@@ -67,8 +67,12 @@ const std::string LISTED =
     "@dir/event06\tother\tnot-evdev\t-\t-\t-\t\t-\n"
     "@dir/event10\tother\tnot-evdev\t-\t-\t-\t\t-\n";
 
+// Every word of the help, and that it goes to standard output with status 0.
+const std::string HELP = read_file(std::string(ZENTU_TEST_DATA) + "/probe-help.txt");
+
 // clang-format off
 const probe_case runs[] = {
+    {"help", {"-h"}, false, 0, HELP.c_str(), ""},
     {"unknown_option", {"--frob"}, false, 2, "", "zentu-probe: unknown argument --frob\n"},
     {"two_modes", {"--touch", "--vibra"}, false, 2, "", "zentu-probe: only one of --touch, --vibra and --area"},
     {"name_alone", {"--name", "x"}, false, 2, "", "zentu-probe: --name chooses for"},
@@ -104,16 +108,6 @@ TEST(probe_listing, escapes_the_directory) {
     std::ofstream(odd + "/event3").flush();
     const child_result r = run_program(ZENTU_PROBE, {"--dir", odd});
     EXPECT_EQ(r.out, dir.path() + "/a\\x09b\\x0ac\\\\/event3\tother\tnot-evdev\t-\t-\t-\t\t-\n");
-}
-
-TEST(probe_help, names_every_option_and_status) {
-    const child_result r = run_program(ZENTU_PROBE, {"-h"});
-    EXPECT_EQ(r.status, 0);
-    for (const char* word :
-         {"--touch", "--vibra", "--area", "--name", "--dir", "--help", "--id", "--wait",
-          "PATH KIND DETAIL FLAGS AREA RESOLUTION NAME ID", "2 usage error"}) {
-        EXPECT_NE(r.out.find(word), std::string::npos) << word;
-    }
 }
 
 }  // namespace

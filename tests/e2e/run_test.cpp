@@ -16,7 +16,7 @@ TEST_P(runs, end_as_documented) {
     expect_run(GetParam());
 }
 
-const std::vector<step> tap_at_812_455 = {{0, finger_down(812, 455)}, {10, finger_up()}};
+const std::vector<step> tap_at_812_455 = fingers("down 812 455, +10 up");
 
 // clang-format off
 const run_case outputs[] = {
@@ -24,8 +24,8 @@ const run_case outputs[] = {
     {"y_and_x_order_does_not_matter", {"-y", "-x", "-t", TOUCH}, tap_at_812_455, 0, "812:455\n"},
     {"only_x", {"-t", TOUCH, "--print-x"}, tap_at_812_455, 0, "812\n"},
     {"only_y", {"--touch-dev=" + TOUCH, "-y"}, tap_at_812_455, 0, "455\n"},
-    {"zero_prints_as_zero", {"-t", TOUCH, "-xy"}, {{0, finger_down(0, 0)}}, 0, "0:0\n"},
-    {"negative_and_extreme", {"-t" + TOUCH, "-x", "-y"}, {{0, finger_down(INT32_MIN, INT32_MAX)}}, 0, "-2147483648:2147483647\n"},
+    {"zero_prints_as_zero", {"-t", TOUCH, "-xy"}, fingers("down 0 0"), 0, "0:0\n"},
+    {"negative_and_extreme", {"-t" + TOUCH, "-x", "-y"}, fingers("down -2147483648 2147483647"), 0, "-2147483648:2147483647\n"},
     {"ignored_words_and_M", {"-t", TOUCH, "stray", "-M", "anything", "-x"}, tap_at_812_455, 0, "812\n"},
 };
 const run_case wait_modes[] = {
@@ -35,10 +35,10 @@ const run_case wait_modes[] = {
     {"read_last_wins_when_last", {"-t", TOUCH, "-xy", "--wait-for-end", "--read-first", "--read-last"}, drag, 0, "30:40\n"},
     {"last_wait_mode_wins", {"-t", TOUCH, "-xy", "--wait-for-end", "--wait-for-start"}, drag, 0, "10:20\n"},
     {"abbreviated_long_option", {"-t", TOUCH, "-xy", "--wait-for-e"}, drag, 0, "30:40\n"},
-    {"end_first_burst_is_lift", {"-t", TOUCH, "-xy", "--wait-for-end"}, {{0, finger_up()}}, 0, "0:0\n"},
+    {"end_first_burst_is_lift", {"-t", TOUCH, "-xy", "--wait-for-end"}, fingers("up"), 0, "0:0\n"},
     {"half_burst_does_not_end_wait", {"-t", TOUCH, "-xy"}, {{0, {touch(1), pos_x(5), syn()}}, {10, finger_down(7, 8)}}, 0, "7:8\n"},
     {"letters_after_delay_digits", {"-t", TOUCH, "-x", "-d", "250ms"}, {}, 255, "timeout\n"},
-    {"letters_only_delay_is_no_limit", {"-t", TOUCH, "-x", "-d", "soon"}, {{700, finger_down(3, 4)}}, 0, "3\n"},
+    {"letters_only_delay_is_no_limit", {"-t", TOUCH, "-x", "-d", "soon"}, fingers("+700 down 3 4"), 0, "3\n"},
     {"wait_for_end_without_usable_burst_times_out", {"-t", TOUCH, "-y", "--wait-for-end", "--wait-delay=300"}, {{0, {touch(1), pos_x(1), syn()}}}, 255, "timeout\n"},
 };
 // A touch device that goes away ends the run, whatever the wait mode.
@@ -46,13 +46,13 @@ const std::string gone = "touch input device is gone\n";
 const std::string half_record = "\nreceived only " + std::to_string(sizeof(input_event) / 2) + " bytes on read";
 const std::vector<unsigned char> half_record_bytes(sizeof(input_event) / 2, 0);
 const run_case endings[] = {
-    {"short_read_prints_its_count_then_gone", {"-t", TOUCH, "-x"}, {{0, {}, half_record_bytes}}, 254, half_record, gone, true},
+    {"short_read_prints_its_count_then_gone", {"-t", TOUCH, "-x"}, {{0, {}, half_record_bytes}}, 254, half_record, gone, {.close_touch_after = true}},
     {"dev_null_at_its_end_waiting_for_start", {"-t", "/dev/null", "-x", "-d", "3000"}, {}, 254, "", gone},
     {"dev_null_at_its_end_waiting_for_end", {"-t", "/dev/null", "-x", "--wait-for-end"}, {}, 254, "", gone},
 };
 // Output that cannot be written is an error, never a tap.
 const run_case lost_output[] = {
-    {"full_stdout_is_an_error", {"-t", TOUCH, "-x", "-y"}, {{0, finger_down(9, 8)}}, 254, "", perror_text("cannot write standard output", ENOSPC), false, "/dev/full"},
+    {"full_stdout_is_an_error", {"-t", TOUCH, "-x", "-y"}, fingers("down 9 8"), 254, "", perror_text("cannot write standard output", ENOSPC), {.stdout_path = "/dev/full"}},
 };
 // clang-format on
 INSTANTIATE_TEST_SUITE_P(outputs, runs, testing::ValuesIn(outputs), row_name{});
@@ -77,14 +77,14 @@ TEST(timeout, ends_with_255_after_the_limit_and_prints_no_time) {
 TEST(time_spent, is_measured_when_the_tap_ends_the_wait) {
     // A tap in the first burst takes no time, whatever the delay.
     child_result r = run_zentu({"-t", TOUCH, "-x", "-d", "300", "--print-time-spent"},
-                               with_touch({{0, finger_down(1, 2)}}));
+                               with_touch(fingers("down 1 2")));
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out.substr(0, 2), "1;");
     EXPECT_GE(time_spent(r.out), 0);
     EXPECT_LT(time_spent(r.out), 150);
 
     r = run_zentu({"-t", TOUCH, "-x", "-y", "--print-time-spent"},
-                  with_touch({{400, finger_down(1, 2)}}));
+                  with_touch(fingers("+400 down 1 2")));
     EXPECT_EQ(r.out.substr(0, 4), "1:2;");
     // The child's clock starts after ours: a little on the host, up to a
     // few hundred ms when the emulator starts it on a loaded machine. Far
@@ -96,7 +96,7 @@ TEST(time_spent, is_measured_when_the_tap_ends_the_wait) {
 TEST(time_spent, wait_for_end_at_limit_after_usable_burst_succeeds) {
     const child_result r =
         run_zentu({"-t", TOUCH, "-x", "-y", "--wait-for-end", "-d", "300", "--print-time-spent"},
-                  with_touch({{0, finger_down(5, 6)}}));
+                  with_touch(fingers("down 5 6")));
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out.substr(0, 4), "5:6;");
     EXPECT_GE(time_spent(r.out), 300);
@@ -119,7 +119,7 @@ TEST(gone_device, ends_with_254_and_one_line_on_stderr) {
 TEST(descriptor_zero, a_device_opened_as_stdin_is_used) {
     child_setup setup;
     setup.close_stdin = true;
-    setup.touch_steps = {{0, finger_down(9, 8)}};
+    setup.touch_steps = fingers("down 9 8");
     const child_result r = run_zentu({"-t", TOUCH, "-x", "-y"}, setup);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "9:8\n");

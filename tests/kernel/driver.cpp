@@ -31,7 +31,8 @@ const char* const chr[] = {"-c", "-m", "/tmp/keys.map", nullptr};
 const char* const code[] = {"-a", "-m", "/tmp/keys.map", nullptr};
 const char* const limit_500[] = {"-d", "500", "-x", "-y", nullptr};
 
-using play_fn = void (*)(device*);
+// Plays finger input written as a string (see below) on a device.
+void play(device* d, const char* script);
 // Checks what the kernel sent, as a reader of its own saw it.
 using premise_fn = void (*)(const std::vector<frame>&, kind, verdict*);
 
@@ -41,8 +42,8 @@ struct tap_case {
     const char* name;
     kind k;
     const char* const* args;
-    play_fn before;
-    play_fn play;
+    const char* before;  // finger input, as play() reads it
+    const char* play;
     const char* out;
     int status;
     premise_fn premise;
@@ -55,11 +56,11 @@ void run_case(const tap_case& c) {
     run r;
     verdict v;
     if (c.before != nullptr && dev.fd >= 0) {
-        c.before(&dev);
+        play(&dev, c.before);
     }
     observer seen(dev);
     if (launch(&r, dev, c.args, &v)) {
-        c.play(&dev);
+        play(&dev, c.play);
         finish(&r, 5000);
         expect_output(&v, r, c.out, c.status);
         if (c.lack == nullptr) {
@@ -84,99 +85,45 @@ void run_case(const tap_case& c) {
 
 // ---- what the devices do ---------------------------------------------
 
-// One frame with finger f down at x, y (or lifted), then a pause shorter
-// than the HID driver's release timer.
-void at(device* d, int f, int32_t x, int32_t y) {
-    put_down(d, f, x, y);
-    commit(d);
-    sleep_ms(30);
-}
-void up(device* d, int f) {
-    lift(d, f);
-    commit(d);
-    sleep_ms(30);
-}
-
-void drag(device* d, const int32_t (*points)[2], int n) {
-    for (int i = 0; i < n; ++i) {
-        at(d, 0, points[i][0], points[i][1]);
+// Finger input written as one string, steps separated by ", ":
+//   tap X Y       finger 0 down at X, Y, then lifted (devices.h's tap)
+//   at F X Y      one frame with finger F down at X, Y
+//   up F          one frame with finger F lifted
+//   put F X Y     finger F down at X, Y in the frame being built
+//   lift F        finger F lifted in the frame being built
+//   swapped       that frame sent with finger 1 reported first
+// Each frame is followed by a pause shorter than the HID driver's release
+// timer.
+void play(device* d, const char* script) {
+    for (const char* p = script; p != nullptr && *p != '\0';) {
+        const size_t len = strcspn(p, " ,");
+        const std::string word(p, len);
+        int32_t n[3] = {};
+        char* q = const_cast<char*>(p + len);
+        for (int32_t& v : n) {
+            v = static_cast<int32_t>(strtol(q, &q, 10));
+        }
+        if (word == "tap") {
+            tap(d, n[0], n[1]);
+        } else if (word == "at" || word == "put") {
+            put_down(d, n[0], n[1], n[2]);
+        } else if (word == "up" || word == "lift") {
+            lift(d, n[0]);
+        } else if (word == "swapped") {
+            const int second_first[FINGERS] = {1, 0};
+            commit(d, second_first);
+            sleep_ms(30);
+        }
+        if (word == "at" || word == "up") {
+            commit(d);
+            sleep_ms(30);
+        }
+        const char* next = strstr(p, ", ");
+        p = next != nullptr ? next + 2 : nullptr;
     }
-    up(d, 0);
 }
 
-const int32_t move_both[][2] = {{100, 200}, {300, 400}, {310, 420}};
-const int32_t move_x_only[][2] = {{100, 200}, {150, 200}};
-
-void tap_812_455(device* d) {
-    tap(d, 812, 455);
-}
-void tap_500_600(device* d) {
-    tap(d, 500, 600);
-}
-void tap_500_700(device* d) {
-    tap(d, 500, 700);
-}
-void tap_520_700(device* d) {
-    tap(d, 520, 700);
-}
-void tap_600_450(device* d) {
-    tap(d, 600, 450);
-}
-void tap_900_100(device* d) {
-    tap(d, 900, 100);
-}
-void drag_both(device* d) {
-    drag(d, move_both, 3);
-}
-void drag_x_only(device* d) {
-    drag(d, move_x_only, 2);
-}
-
-// Slot 1 last held 300:400; then a tap in slot 0 leaves slot 0 current.
-void slot_1_then_slot_0(device* d) {
-    at(d, 1, 300, 400);
-    up(d, 1);
-    tap(d, 100, 200);
-}
-
-// A finger comes down in slot 1 with only its y changed.
-void slot_1_new_y(device* d) {
-    at(d, 1, 300, 450);
-    up(d, 1);
-}
-
-// Two fingers in one frame; the second one reported last.
-void land_together(device* d) {
-    put_down(d, 0, 100, 200);
-    at(d, 1, 600, 700);
-    lift(d, 0);
-    up(d, 1);
-}
-
-// Both down; the second moves, then the first, which then lifts in a
-// frame of its own; last the second lifts.
-void first_lifts_alone(device* d) {
-    at(d, 0, 100, 200);
-    at(d, 1, 600, 700);
-    at(d, 1, 610, 710);
-    at(d, 0, 120, 220);
-    up(d, 0);
-    up(d, 1);
-}
-
-// Both down; the first moves; then one frame moves the second and
-// releases the first; last the second lifts.
-void move_second_release_first(device* d) {
-    at(d, 0, 100, 200);
-    at(d, 1, 600, 700);
-    at(d, 0, 120, 220);
-    put_down(d, 1, 620, 720);
-    lift(d, 0);
-    const int second_first[FINGERS] = {1, 0};
-    commit(d, second_first);
-    sleep_ms(30);
-    up(d, 1);
-}
+const char* const drag_both = "at 0 100 200, at 0 300 400, at 0 310 420, up 0";
 
 // ---- premises: what the kernel's frames must have carried ---------------
 
@@ -297,79 +244,78 @@ void clicks_without_touch(const std::vector<frame>& frames, kind /*k*/, verdict*
 
 const tap_case cases[] = {
     // uinput screens of every kind
-    {"tap, plain multitouch screen", kind::plain_mt, xy, nullptr, tap_812_455, "812:455\n", 0,
+    {"tap, plain multitouch screen", kind::plain_mt, xy, nullptr, "tap 812 455", "812:455\n", 0,
      nullptr},
-    {"tap, slotted multitouch screen", kind::slotted_mt, xy, nullptr, tap_812_455, "812:455\n", 0,
+    {"tap, slotted multitouch screen", kind::slotted_mt, xy, nullptr, "tap 812 455", "812:455\n", 0,
      nullptr},
     {"wait for end, read-last, movement", kind::plain_mt, end_last, nullptr, drag_both, "310:420\n",
      0, nullptr},
     {"wait for end, read-first, movement", kind::plain_mt, end_first, nullptr, drag_both,
      "100:200\n", 0, nullptr},
     {"wait for end, slotted, movement along x only", kind::slotted_mt, end_last, nullptr,
-     drag_x_only, "150:200\n", 0, nullptr},
-    {"character mode with a map", kind::slotted_mt, chr, nullptr, tap_600_450, "D", 66, nullptr},
-    {"ASCII code mode with a map", kind::plain_mt, code, nullptr, tap_600_450, "68", 66, nullptr},
-    {"character mode, tap outside every key", kind::plain_mt, chr, nullptr, tap_900_100, "", 255,
+     "at 0 100 200, at 0 150 200, up 0", "150:200\n", 0, nullptr},
+    {"character mode with a map", kind::slotted_mt, chr, nullptr, "tap 600 450", "D", 66, nullptr},
+    {"ASCII code mode with a map", kind::plain_mt, code, nullptr, "tap 600 450", "68", 66, nullptr},
+    {"character mode, tap outside every key", kind::plain_mt, chr, nullptr, "tap 900 100", "", 255,
      nullptr},
-    {"slotted: tap again at the same point", kind::slotted_mt, xy, tap_500_600, tap_500_600,
+    {"slotted: tap again at the same point", kind::slotted_mt, xy, "tap 500 600", "tap 500 600",
      "500:600\n", 0, down_carries_no_position},
-    {"slotted: same x, new y", kind::slotted_mt, xy, tap_500_600, tap_500_700, "500:700\n", 0,
+    {"slotted: same x, new y", kind::slotted_mt, xy, "tap 500 600", "tap 500 700", "500:700\n", 0,
      down_carries_only_y},
-    {"slotted: new x, same y", kind::slotted_mt, xy, tap_500_700, tap_520_700, "520:700\n", 0,
+    {"slotted: new x, same y", kind::slotted_mt, xy, "tap 500 700", "tap 520 700", "520:700\n", 0,
      nullptr},
     {"slotted: finger down in slot 1 with only y, slot 0 current", kind::slotted_mt, xy,
-     slot_1_then_slot_0, slot_1_new_y, "300:450\n", 0, down_switches_slot_with_one_axis},
+     "at 1 300 400, up 1, tap 100 200", "at 1 300 450, up 1", "300:450\n", 0,
+     down_switches_slot_with_one_axis},
     {"slotted: first finger lifts in its own frame, read-last", kind::slotted_mt, end_last, nullptr,
-     first_lifts_alone, "610:710\n", 0, a_lift_of_its_own},
+     "at 0 100 200, at 1 600 700, at 1 610 710, at 0 120 220, up 0, up 1", "610:710\n", 0,
+     a_lift_of_its_own},
     {"slotted: one frame moves the second and releases the first", kind::slotted_mt, end_last,
-     nullptr, move_second_release_first, "620:720\n", 0, a_move_then_a_lift},
+     nullptr, "at 0 100 200, at 1 600 700, at 0 120 220, put 1 620 720, lift 0, swapped, up 1",
+     "620:720\n", 0, a_move_then_a_lift},
     {"slotted with ABS_X/ABS_Y: the multitouch position wins", kind::slotted_xy, xy, nullptr,
-     land_together, "600:700\n", 0, pointer_follows_the_first},
-    {"single touch: tap", kind::single, xy, nullptr, tap_812_455, "812:455\n", 0, nullptr},
-    {"single touch: tap again at the same point", kind::single, xy, tap_500_600, tap_500_600,
+     "put 0 100 200, at 1 600 700, lift 0, up 1", "600:700\n", 0, pointer_follows_the_first},
+    {"single touch: tap", kind::single, xy, nullptr, "tap 812 455", "812:455\n", 0, nullptr},
+    {"single touch: tap again at the same point", kind::single, xy, "tap 500 600", "tap 500 600",
      "500:600\n", 0, down_carries_no_position},
-    {"single touch: same x, new y", kind::single, xy, tap_500_600, tap_500_700, "500:700\n", 0,
+    {"single touch: same x, new y", kind::single, xy, "tap 500 600", "tap 500 700", "500:700\n", 0,
      down_carries_only_y},
     {"single touch: wait for end, read-last, movement", kind::single, end_last, nullptr, drag_both,
      "310:420\n", 0, nullptr},
-    {"single touch: character mode with a map", kind::single, chr, nullptr, tap_600_450, "D", 66,
-     nullptr},
     {"mouse-like screen without BTN_TOUCH: a tap never ends the wait", kind::mouse_like, limit_500,
-     nullptr, tap_812_455, "timeout\n", 255, clicks_without_touch, "no-btn-touch"},
+     nullptr, "tap 812 455", "timeout\n", 255, clicks_without_touch, "no-btn-touch"},
     {"one multitouch axis: zentu says so and waits", kind::one_axis, limit_500, nullptr,
-     tap_812_455, "timeout\n", 255, nullptr, "no-position-axes"},
+     "tap 812 455", "timeout\n", 255, nullptr, "no-position-axes"},
     // More slots than zentu once followed (uinput makes at most 100)
-    {"65 slots: tap again at the same point", kind::slotted_65, xy, tap_500_600, tap_500_600,
+    {"65 slots: tap again at the same point", kind::slotted_65, xy, "tap 500 600", "tap 500 600",
      "500:600\n", 0, down_carries_no_position},
-    {"100 slots: same x, new y", kind::slotted_100, xy, tap_500_600, tap_500_700, "500:700\n", 0,
-     down_carries_only_y},
+    {"100 slots: same x, new y", kind::slotted_100, xy, "tap 500 600", "tap 500 700", "500:700\n",
+     0, down_carries_only_y},
     // HID screens through the kernel's own drivers
-    {"HID multitouch: tap", kind::hid_mt, xy, nullptr, tap_812_455, "812:455\n", 0, nullptr},
-    {"HID multitouch: tap again at the same point", kind::hid_mt, xy, tap_500_600, tap_500_600,
+    {"HID multitouch: tap", kind::hid_mt, xy, nullptr, "tap 812 455", "812:455\n", 0, nullptr},
+    {"HID multitouch: tap again at the same point", kind::hid_mt, xy, "tap 500 600", "tap 500 600",
      "500:600\n", 0, down_carries_no_position},
-    {"HID multitouch: same x, new y", kind::hid_mt, xy, tap_500_600, tap_500_700, "500:700\n", 0,
-     down_carries_only_y},
-    {"HID multitouch: two fingers land in one frame", kind::hid_mt, xy, nullptr, land_together,
-     "600:700\n", 0, down_ends_on_slot_1},
+    {"HID multitouch: same x, new y", kind::hid_mt, xy, "tap 500 600", "tap 500 700", "500:700\n",
+     0, down_carries_only_y},
+    {"HID multitouch: two fingers land in one frame", kind::hid_mt, xy, nullptr,
+     "put 0 100 200, at 1 600 700, lift 0, up 1", "600:700\n", 0, down_ends_on_slot_1},
     {"HID multitouch: first finger lifts first, read-last", kind::hid_mt, end_last, nullptr,
-     first_lifts_alone, "610:710\n", 0, a_lift_of_its_own},
+     "at 0 100 200, at 1 600 700, at 1 610 710, at 0 120 220, up 0, up 1", "610:710\n", 0,
+     a_lift_of_its_own},
     {"HID multitouch: wait for end, read-last, movement", kind::hid_mt, end_last, nullptr,
      drag_both, "310:420\n", 0, nullptr},
     {"HID multitouch: wait for end, read-first, movement", kind::hid_mt, end_first, nullptr,
      drag_both, "100:200\n", 0, nullptr},
-    {"HID multitouch: character mode with a map", kind::hid_mt, chr, nullptr, tap_600_450, "D", 66,
+    {"HID single touch: tap", kind::hid_single, xy, nullptr, "tap 812 455", "812:455\n", 0,
      nullptr},
-    {"HID single touch: tap", kind::hid_single, xy, nullptr, tap_812_455, "812:455\n", 0, nullptr},
-    {"HID single touch: tap again at the same point", kind::hid_single, xy, tap_500_600,
-     tap_500_600, "500:600\n", 0, down_carries_no_position},
-    {"HID single touch: same x, new y", kind::hid_single, xy, tap_500_600, tap_500_700, "500:700\n",
-     0, down_carries_only_y},
+    {"HID single touch: tap again at the same point", kind::hid_single, xy, "tap 500 600",
+     "tap 500 600", "500:600\n", 0, down_carries_no_position},
+    {"HID single touch: same x, new y", kind::hid_single, xy, "tap 500 600", "tap 500 700",
+     "500:700\n", 0, down_carries_only_y},
     {"HID single touch: wait for end, read-last, movement", kind::hid_single, end_last, nullptr,
      drag_both, "310:420\n", 0, nullptr},
     {"HID single touch: wait for end, read-first, movement", kind::hid_single, end_first, nullptr,
      drag_both, "100:200\n", 0, nullptr},
-    {"HID single touch: character mode with a map", kind::hid_single, code, nullptr, tap_600_450,
-     "68", 66, nullptr},
 };
 
 void write_map() {

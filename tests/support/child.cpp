@@ -187,10 +187,9 @@ child_result run_zentu(const std::vector<std::string>& args, const child_setup& 
 }
 
 void expect_run(const run_case& c) {
-    child_setup setup = with_touch(c.touch);
-    setup.close_touch_after = c.close_touch;
-    setup.stdout_path = c.stdout_path;
-    const child_result r = run_zentu(c.args, setup);
+    child_setup setup = c.setup;
+    setup.touch_steps = c.touch;
+    const child_result r = run_program(c.program, c.args, setup);
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.out, c.out);
     EXPECT_EQ(r.err, c.err);

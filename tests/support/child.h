@@ -49,18 +49,18 @@ child_result run_zentu(const std::vector<std::string>& args, const child_setup& 
 // Far above every legitimate run, also under valgrind: only a hang exceeds it.
 inline constexpr double NO_HANG_MS = 5000;
 
-// One run of zentu as a table row: its arguments, what the touch pipe
+// One run of a program as a table row: its arguments, what the touch pipe
 // plays, and what the run must print and end with.
 struct run_case : test_case {
     std::vector<std::string> args;
-    std::vector<step> touch;
+    std::vector<step> touch;  // fingers("down 3 4"), or events and bytes
     int status;
     std::string out;
-    std::string err = "";          // all of standard error
-    bool close_touch = false;      // the device goes away after the steps
-    std::string stdout_path = "";  // standard output goes there, not captured
+    std::string err = "";             // all of standard error
+    child_setup setup = {};           // more than the touch steps: streams, limits
+    const char* program = ZENTU_BIN;  // the program run
 };
 
-// Runs zentu as the row says; checks status, both outputs and that it ends
-// well before a hang would.
+// Runs the row's program as it says; checks status, both outputs and that
+// it ends well before a hang would.
 void expect_run(const run_case& c);

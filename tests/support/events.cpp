@@ -7,6 +7,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <sstream>
 #include <stdexcept>
 
 input_event make_event(uint16_t type, uint16_t code, int32_t value) {
@@ -17,31 +18,6 @@ input_event make_event(uint16_t type, uint16_t code, int32_t value) {
     return ev;
 }
 
-input_event syn() {
-    return make_event(EV_SYN, SYN_REPORT, 0);
-}
-input_event touch(int32_t value) {
-    return make_event(EV_KEY, BTN_TOUCH, value);
-}
-input_event pos_x(int32_t x) {
-    return make_event(EV_ABS, ABS_MT_POSITION_X, x);
-}
-input_event pos_y(int32_t y) {
-    return make_event(EV_ABS, ABS_MT_POSITION_Y, y);
-}
-input_event mt_slot(int32_t slot) {
-    return make_event(EV_ABS, ABS_MT_SLOT, slot);
-}
-input_event tracking(int32_t id) {
-    return make_event(EV_ABS, ABS_MT_TRACKING_ID, id);
-}
-input_event abs_x(int32_t x) {
-    return make_event(EV_ABS, ABS_X, x);
-}
-input_event abs_y(int32_t y) {
-    return make_event(EV_ABS, ABS_Y, y);
-}
-
 events finger_down(int32_t x, int32_t y) {
     return {pos_x(x), pos_y(y), touch(1), syn()};
 }
@@ -50,6 +26,42 @@ events finger_move(int32_t x, int32_t y) {
 }
 events finger_up() {
     return {touch(0), syn()};
+}
+
+namespace {
+
+// One step of a fingers() script.
+step finger_step(const std::string& text) {
+    std::istringstream in(text);
+    int after = 0;
+    if (in.peek() == '+') {
+        in.get();
+        in >> after;
+    }
+    std::string word;
+    int32_t x = 0;
+    int32_t y = 0;
+    in >> word;
+    if ((word == "down" || word == "move") && in >> x >> y && in.eof()) {
+        return {after, word == "down" ? finger_down(x, y) : finger_move(x, y)};
+    }
+    if (word == "up" && in.eof()) {
+        return {after, finger_up()};
+    }
+    throw std::invalid_argument("not a finger step: " + text);
+}
+
+}  // namespace
+
+std::vector<step> fingers(const std::string& script) {
+    std::vector<step> steps;
+    for (size_t start = 0; start < script.size();) {
+        size_t end = script.find(", ", start);
+        end = end == std::string::npos ? script.size() : end;
+        steps.push_back(finger_step(script.substr(start, end - start)));
+        start = end + 2;
+    }
+    return steps;
 }
 
 event_pipe::event_pipe() {

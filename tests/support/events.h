@@ -14,14 +14,25 @@
 using events = std::vector<input_event>;
 
 input_event make_event(uint16_t type, uint16_t code, int32_t value);
-input_event syn();
-input_event touch(int32_t value);  // BTN_TOUCH
-input_event pos_x(int32_t x);
-input_event pos_y(int32_t y);
-input_event mt_slot(int32_t slot);  // ABS_MT_SLOT
-input_event tracking(int32_t id);   // ABS_MT_TRACKING_ID
-input_event abs_x(int32_t x);       // single-touch ABS_X
-input_event abs_y(int32_t y);       // single-touch ABS_Y
+
+// An event of one type and code, made with its value: pos_x(3).
+struct event_of {
+    uint16_t type;
+    uint16_t code;
+    input_event operator()(int32_t value) const { return make_event(type, code, value); }
+};
+
+inline constexpr event_of touch{EV_KEY, BTN_TOUCH};
+inline constexpr event_of pos_x{EV_ABS, ABS_MT_POSITION_X};
+inline constexpr event_of pos_y{EV_ABS, ABS_MT_POSITION_Y};
+inline constexpr event_of mt_slot{EV_ABS, ABS_MT_SLOT};
+inline constexpr event_of tracking{EV_ABS, ABS_MT_TRACKING_ID};
+inline constexpr event_of abs_x{EV_ABS, ABS_X};  // single touch
+inline constexpr event_of abs_y{EV_ABS, ABS_Y};
+// The end of a frame, SYN_REPORT.
+inline input_event syn() {
+    return make_event(EV_SYN, SYN_REPORT, 0);
+}
 
 // BTN_TOUCH 1 with both coordinates, then the report.
 events finger_down(int32_t x, int32_t y);
@@ -42,9 +53,13 @@ struct step {
     std::vector<unsigned char> raw;  // written after evs, as they are
 };
 
+// Finger input written as one string: steps separated by ", ", each
+// "down X Y", "move X Y" or "up", led by "+MS " when it comes MS after the
+// step before: "down 812 455, +10 up".
+std::vector<step> fingers(const std::string& script);
+
 // Down at (10, 20), moved to (30, 40) 20 ms later, lifted 20 ms after that.
-inline const std::vector<step> drag = {
-    {0, finger_down(10, 20)}, {20, finger_move(30, 40)}, {20, finger_up()}};
+inline const std::vector<step> drag = fingers("down 10 20, +20 move 30 40, +20 up");
 
 // A pipe whose write end a background thread feeds from a schedule.
 class event_pipe {

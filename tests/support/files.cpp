@@ -1,5 +1,7 @@
 #include "files.h"
 
+#include <deque>
+
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -42,6 +44,11 @@ temp_path::~temp_path() {
 
 std::string temp_path::read() const {
     return read_file(path_);
+}
+
+std::string lasting_file(const std::string& content) {
+    static std::deque<temp_path> files;
+    return files.emplace_back(content).path();
 }
 
 std::string read_file(const std::string& path) {

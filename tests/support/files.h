@@ -28,6 +28,10 @@ private:
     std::string path_;
 };
 
+// The path of a temporary file holding content that lasts as long as the
+// test program: for table rows, each of which names a file of its own.
+std::string lasting_file(const std::string& content);
+
 // The whole content of the file at path ("" when it does not open).
 std::string read_file(const std::string& path);
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "touch/touch.h"
+#include "touch/touch_internal.h"
 
 // A single-touch screen whose axes stand at x, y.
 inline touch_state single_state(int32_t x, int32_t y) {

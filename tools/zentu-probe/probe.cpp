@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "probe.h"
+#include "touch/query.h"
 
 namespace {
 
@@ -22,11 +23,10 @@ bool is_gone(int error) {
     return error == ENODEV || error == ENOENT || error == ENXIO;
 }
 
-// The axes the tap wait reads for this kind of device.
-void read_area(int fd, probe_device* d) {
-    const bool single = d->touch_kind == TOUCH_KIND_SINGLE;
-    d->has_area = query_device(fd, EVIOCGABS(single ? ABS_X : ABS_MT_POSITION_X), &d->x) &&
-                  query_device(fd, EVIOCGABS(single ? ABS_Y : ABS_MT_POSITION_Y), &d->y);
+// The axes the tap wait reads on this device.
+void read_area(int fd, const touch_axes& axes, probe_device* d) {
+    d->has_area =
+        query_device(fd, EVIOCGABS(axes.x), &d->x) && query_device(fd, EVIOCGABS(axes.y), &d->y);
 }
 
 void classify(int fd, probe_device* d) {
@@ -44,12 +44,15 @@ void classify(int fd, probe_device* d) {
     if (!query_device(fd, EVIOCGNAME(sizeof d->name - 1), d->name)) {
         d->name[0] = '\0';
     }
-    d->touch_kind = get_touch_kind(fd, &d->slots);
-    // zentu's own rule, so that the two cannot disagree about a device.
-    d->reason = get_touch_lack(fd);
+    // zentu's own rules, so that the two cannot disagree about a device.
+    touch_device touch;
+    describe_touch_device(fd, &touch);
+    d->touch_kind = touch.kind;
+    d->slots = touch.slots;
+    d->reason = touch.lack;
     if (d->reason == TOUCH_LACKS_NOTHING) {
         d->kind = PROBE_TOUCH;
-        read_area(fd, d);
+        read_area(fd, touch.axes, d);
     } else {
         d->kind = d->ff ? PROBE_VIBRA : PROBE_OTHER;
     }
