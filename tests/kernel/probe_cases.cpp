@@ -364,7 +364,9 @@ void late_case(const char* name, const std::vector<const char*>& args, bool as_n
     finish(&r, 12000);
     expect_output(&v, r, out.c_str(), 0);
     expect_quiet_stderr(&v, r);
-    expect_within(&v, "the answer after the act", r.ended - acted, 0, 500);
+    // Woken by the act, far before the 10 s limit; the room is for a
+    // guest on an emulated CPU that shares the machine.
+    expect_within(&v, "the answer after the act", r.ended - acted, 0, 2000);
     report(name, v, r);
 }
 
@@ -396,7 +398,7 @@ void wait_cases(const fleet& f) {
     verdict v;
     const run r = probe({"--touch", "--wait", "2", "--id", "0eef:0001"});
     expect_run(&v, r, 1, "", "zentu-probe: no touch screen with id 0eef:0001 among ");
-    expect_within(&v, "the wait", r.ended - r.started, 2000, 2800);
+    expect_within(&v, "the wait", r.ended - r.started, 2000, 3000);
     report("probe --wait: nothing comes, the limit ends it", v, r);
 }
 
