@@ -32,9 +32,8 @@ TEST_P(resync, result_and_stored_position) {
     EXPECT_EQ(s.start_pending, c.pending);
 }
 
-touch_state with_touch(touch_state s, int touch, bool pending = false) {
+touch_state with_touch(touch_state s, int touch) {
     s.touch = touch;
-    s.start_pending = pending;
     return s;
 }
 
@@ -60,7 +59,7 @@ const resync_case rows[] = {
     {"single_finger_down_lost", single_state(1, 2), single_state(777, 444), 1, TOUCH_START, 777, 444},
     {"single_lift_lost", with_touch(single_state(1, 2), 1), single_state(777, 444), 0, TOUCH_LOST_END, 777, 444},
     {"no_slots_down_lost_waits_for_positions", plain_mt, unanswered, 1, BURST_NONE, 0, 0, true},
-    {"no_slots_pending_lift_lost", with_touch(plain_mt, 1, true), unanswered, 0, TOUCH_LOST_END, 0, 0},
+    {"no_slots_pending_lift_lost", pending_state(), unanswered, 0, TOUCH_LOST_END, 0, 0},
 };
 // clang-format on
 INSTANTIATE_TEST_SUITE_P(rules, resync, testing::ValuesIn(rows), row_name{});

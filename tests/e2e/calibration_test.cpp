@@ -31,12 +31,7 @@ const std::string missing = "/nonexistent/panel.cal";
 const run_case runs[] = {
     {"coordinates_in_pixels", {"-t", TOUCH, "-k", board.path(), "-x", "-y"}, fingers("down 812 455"), 0, "458:112\n"},
     {"long_option_y_alone", {"-t", TOUCH, "--calibration=" + board.path(), "-y"}, fingers("down 812 455"), 0, "112\n"},
-    {"device_top_left_is_display_top_right", {"-t", TOUCH, "-k", quarter_turn.path(), "-x", "-y"}, fingers("down 200 180"), 0, "239:0\n"},
-    {"key_top_left", {"-t", TOUCH, "-k", quarter_turn.path(), "-m", phone, "-c"}, fingers("down 200 3950"), 1, "1"},
     {"key_top_right", {"-t", TOUCH, "-m", phone, "-k", quarter_turn.path(), "-c"}, fingers("down 200 180"), 3, "3"},
-    {"key_bottom_left", {"-t", TOUCH, "-k", quarter_turn.path(), "-m", phone, "-a"}, fingers("down 3900 3950"), 11, "42"},
-    {"key_five", {"-t", TOUCH, "-k", quarter_turn.path(), "-m", phone, "-c"}, fingers("down 2000 2000"), 5, "5"},
-    {"off_the_display", {"-t", TOUCH, "-k", quarter_turn.path(), "-m", phone, "-c"}, fingers("down 100 100"), 255, ""},
     {"file_missing", {"-t", TOUCH, "-k", missing, "-x"}, {}, 254, "", perror_text("cannot open calibration " + missing, ENOENT)},
     {"file_is_a_directory", {"-t", TOUCH, "-k", folder.path(), "-x"}, {}, 254, "", perror_text("cannot open calibration " + folder.path(), EISDIR)},
     {"fewer_than_seven", {"-t", TOUCH, "-k", few.path(), "-x"}, {}, 254, "", "calibration " + few.path() + ": fewer than seven numbers (found 3)\n"},
