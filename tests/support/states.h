@@ -32,11 +32,5 @@ inline touch_state slotted_state(int current, std::initializer_list<touch_slot> 
 // A screen without slots on which a touch began within dropped events:
 // where it stands is unheard of, x, y are what the wait last heard.
 inline touch_state pending_state(int32_t x = 0, int32_t y = 0) {
-    touch_state s;
-    s.kind = TOUCH_KIND_MT;
-    s.x = x;
-    s.y = y;
-    s.touch = 1;
-    s.start_pending = true;
-    return s;
+    return {.kind = TOUCH_KIND_MT, .x = x, .y = y, .touch = 1, .start_pending = true};
 }
