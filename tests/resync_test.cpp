@@ -32,22 +32,12 @@ TEST_P(resync, result_and_stored_position) {
     EXPECT_EQ(s.start_pending, c.pending);
 }
 
-touch_state with_touch(touch_state s, int touch, bool pending = false) {
-    s.touch = touch;
-    s.start_pending = pending;
-    return s;
-}
-
 // The kernel guests show a finger-down, moves and lifts lost on a slotted
 // screen; these are the rules they do not reach.
 const touch_state none_down = slotted_state(0, {{300, 200, -1, 0}, {30, 40, -1, 0}});
 const touch_state first_down = slotted_state(0, {{300, 200, 1, 1}, {30, 40, -1, 0}});
 const touch_state first_moved = slotted_state(0, {{777, 444, 1, 0}, {30, 40, -1, 0}});
-const touch_state plain_mt = [] {
-    touch_state s;
-    s.kind = TOUCH_KIND_MT;
-    return s;
-}();
+const touch_state plain_mt{.kind = TOUCH_KIND_MT};
 const touch_state unanswered;
 
 // clang-format off
@@ -58,9 +48,9 @@ const resync_case rows[] = {
     {"slotted_whole_tap_lost_is_nothing", none_down, slotted_state(0, {{777, 444, -1, 0}, {30, 40, -1, 0}}), 0, BURST_NONE},
     {"slotted_unanswered_key_alone_decides", first_down, unanswered, 0, TOUCH_LOST_END, 300, 200},
     {"single_finger_down_lost", single_state(1, 2), single_state(777, 444), 1, TOUCH_START, 777, 444},
-    {"single_lift_lost", with_touch(single_state(1, 2), 1), single_state(777, 444), 0, TOUCH_LOST_END, 777, 444},
+    {"single_lift_lost", {.kind = TOUCH_KIND_SINGLE, .x = 1, .y = 2, .touch = 1}, single_state(777, 444), 0, TOUCH_LOST_END, 777, 444},
     {"no_slots_down_lost_waits_for_positions", plain_mt, unanswered, 1, BURST_NONE, 0, 0, true},
-    {"no_slots_pending_lift_lost", with_touch(plain_mt, 1, true), unanswered, 0, TOUCH_LOST_END, 0, 0},
+    {"no_slots_pending_lift_lost", pending_state(), unanswered, 0, TOUCH_LOST_END, 0, 0},
 };
 // clang-format on
 INSTANTIATE_TEST_SUITE_P(rules, resync, testing::ValuesIn(rows), row_name{});

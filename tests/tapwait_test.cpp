@@ -148,22 +148,6 @@ const touch_state lifted = slotted_state(0, {{10, 20, -1, 0}, {30, 40, -1, 0}});
 const events two_fingers = {tracking(1), pos_x(10), pos_y(20), mt_slot(1), tracking(2),
                             pos_x(30),   pos_y(40), touch(1),  syn()};
 const events last_lift = {tracking(-1), touch(0), syn()};
-const events dropped_frame = {pos_x(15), make_event(EV_SYN, SYN_DROPPED, 0), pos_x(99), syn()};
-// A touch began within dropped events on a screen without slots, at 3, 4
-// as far as the wait has heard.
-const touch_state pending = [] {
-    touch_state s;
-    s.kind = TOUCH_KIND_MT;
-    s.x = 3;
-    s.y = 4;
-    s.touch = 1;
-    s.start_pending = true;
-    return s;
-}();
-const touch_state one_down = slotted_state(0, {{10, 20, 1, 0}, {30, 40, -1, 0}});
-// Down and up in slot 5, then slot 0 selected again.
-const events beyond_tap[] = {{mt_slot(5), tracking(9), pos_x(1), pos_y(2), touch(1), syn()},
-                             {tracking(-1), touch(0), mt_slot(0), syn()}};
 
 // clang-format off
 const seeded_case seeded_rows[] = {
@@ -172,13 +156,12 @@ const seeded_case seeded_rows[] = {
     {"slot_down_elsewhere_with_one_axis", lifted, mode_start, read_last, {{0, {mt_slot(1), tracking(5), pos_y(70), touch(1), syn()}}}, 30, 70},
     {"slot_first_lifts_in_its_own_frame", lifted, mode_end, read_last, {{0, two_fingers}, {20, {pos_x(33), syn()}}, {20, {mt_slot(0), pos_x(12), syn()}}, {20, {tracking(-1), syn()}}, {20, {mt_slot(1), tracking(-1), touch(0), syn()}}}, 33, 40},
     {"slot_moves_second_then_releases_first", lifted, mode_end, read_last, {{0, two_fingers}, {20, {pos_y(44), mt_slot(0), tracking(-1), syn()}}, {20, last_lift}}, 30, 44},
-    // A finger in a slot the table does not hold (here 5 of 2) is no tap.
-    {"slot_beyond_the_table_start", lifted, mode_start, read_last, {{0, beyond_tap[0]}, {20, beyond_tap[1]}, {20, {tracking(3), pos_x(50), pos_y(60), touch(1), syn()}}}, 50, 60},
-    {"slot_beyond_the_table_end", lifted, mode_end, read_last, {{0, beyond_tap[0]}, {20, beyond_tap[1]}, {20, {tracking(3), pos_x(50), pos_y(60), touch(1), syn()}}, {20, last_lift}}, 50, 60},
+    // A finger down and up in a slot the table does not hold (5 of 2) is no tap.
+    {"slot_beyond_the_table_end", lifted, mode_end, read_last, {{0, {mt_slot(5), tracking(9), pos_x(1), pos_y(2), touch(1), syn()}}, {20, {tracking(-1), touch(0), mt_slot(0), syn()}}, {20, {tracking(3), pos_x(50), pos_y(60), touch(1), syn()}}, {20, last_lift}}, 50, 60},
     {"slot_read_first_takes_the_landing_frame", lifted, mode_end, read_first, {{0, two_fingers}, {20, {pos_x(31), syn()}}, {20, last_lift}}, 30, 40},
-    {"recording_with_a_drop_goes_on", one_down, mode_end, read_last, {{0, dropped_frame}, {20, {pos_x(16), syn()}}, {20, last_lift}}, 16, 20},
-    {"pending_lift_read_last_is_lost", pending, mode_end, read_last, {{0, {syn()}}, {20, finger_up()}}, 3, 4, TAP_LOST},
-    {"pending_lift_read_first_answers_the_first", pending, mode_end, read_first, {{0, {syn()}}, {20, finger_up()}}, 3, 4},
+    {"recording_with_a_drop_goes_on", slotted_state(0, {{10, 20, 1, 0}, {30, 40, -1, 0}}), mode_end, read_last, {{0, {pos_x(15), make_event(EV_SYN, SYN_DROPPED, 0), pos_x(99), syn()}}, {20, {pos_x(16), syn()}}, {20, last_lift}}, 16, 20},
+    {"pending_lift_read_last_is_lost", pending_state(3, 4), mode_end, read_last, {{0, {syn()}}, {20, finger_up()}}, 3, 4, TAP_LOST},
+    {"pending_lift_read_first_answers_the_first", pending_state(3, 4), mode_end, read_first, {{0, {syn()}}, {20, finger_up()}}, 3, 4},
 };
 // clang-format on
 INSTANTIATE_TEST_SUITE_P(kinds, seeded_wait, testing::ValuesIn(seeded_rows), row_name{});

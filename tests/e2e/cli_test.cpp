@@ -1,5 +1,5 @@
 // The command line through the binary: validation, failed opens, help,
-// rejected options.
+// rejected options, calibration files.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -82,6 +82,32 @@ const rejected_case rejections[] = {
 };
 // clang-format on
 INSTANTIATE_TEST_SUITE_P(rejected_options, rejected, testing::ValuesIn(rejections), row_name{});
+
+// -k: taps in display pixels through a calibration file, with a map too,
+// and the files it refuses.
+const temp_path board("16 -8880 34043380 12130 72 -2479548 65536 800 480\n");
+const temp_path few("16 -8880 34043380\n");
+const temp_path junk("16 -8880 34043380 12130 72 -2479548 0x10000\n");
+const temp_path zero("16 -8880 34043380 12130 72 -2479548 0\n");
+const std::string phone = std::string(ZENTU_EXAMPLES) + "/phone.map";
+const std::string few_said = "calibration " + few.path() + ": fewer than seven numbers (found 3)\n";
+
+// clang-format off
+const run_case calibrations[] = {
+    {"coordinates_in_pixels", {"-t", TOUCH, "-k", board.path(), "-x", "-y"}, fingers("down 812 455"), 0, "458:112\n"},
+    {"long_option_y_alone", {"-t", TOUCH, "--calibration=" + board.path(), "-y"}, fingers("down 812 455"), 0, "112\n"},
+    // In pixels 200:19, the keypad's 3; as the device reported it, off the keypad
+    {"key_in_pixels", {"-t", TOUCH, "-m", phone, "-k", board.path(), "-c"}, fingers("down 298 2358"), 3, "3"},
+    {"file_missing", {"-t", TOUCH, "-k", no_file, "-x"}, {}, 254, "", perror_text("cannot open calibration " + no_file, ENOENT)},
+    {"file_is_a_directory", {"-t", TOUCH, "-k", "/", "-x"}, {}, 254, "", perror_text("cannot open calibration /", EISDIR)},
+    {"fewer_than_seven", {"-t", TOUCH, "-k", few.path(), "-x"}, {}, 254, "", few_said},
+    {"junk", {"-t", TOUCH, "-k", junk.path(), "-x"}, {}, 254, "", "calibration " + junk.path() + ": a6 is not a whole decimal number\n"},
+    {"divisor_zero", {"-t", TOUCH, "-k", zero.path(), "-x"}, {}, 254, "", "calibration " + zero.path() + ": the divisor a6 is 0\n"},
+    {"read_when_met_before_validation", {"-k", few.path()}, {}, 254, "", few_said},
+    {"an_earlier_failure_ends_the_run_first", {"-t", no_file, "-k", few.path(), "-x"}, {}, 254, "", perror_text(touch_fail, ENOENT)},
+};
+// clang-format on
+INSTANTIATE_TEST_SUITE_P(calibration, cli, testing::ValuesIn(calibrations), row_name{});
 
 // Every program names itself and the one version of the project; zentu
 // also after options it has acted on, as for its help.

@@ -40,18 +40,8 @@ TEST_P(PlayEnds, WithAMessageAndItsStatus) {
     EXPECT_LT(r.ms, NO_HANG_MS);
 }
 
-child_setup closed_stdin() {
-    child_setup s;
-    s.close_stdin = true;
-    return s;
-}
-
-// The reader takes the first events, then goes.
-child_setup reader_leaves_after(size_t events) {
-    child_setup s;
-    s.stdout_bytes = events * sizeof(input_event);
-    return s;
-}
+// The reader takes the first two events, then goes.
+const child_setup reader_leaves = {.stdout_bytes = 2 * sizeof(input_event)};
 
 const std::string tap = "E: 0.000000 0001 014a 1\nE: 0.000000 0000 0000 0\n";
 const std::string nothing =
@@ -63,13 +53,13 @@ const play_case rows[] = {
     // Time going back from the largest a 32-bit record holds: no pause, no overflow.
     {"time_going_back", {}, "E: 2147483647.999999 0000 0000 0\n" + tap, 0, "", 3},
     {"dash_is_standard_input", {"--no-pause", "-"}, tap, 0, "", 2},
-    {"hold_ends_with_its_reader", {"--hold", "60000"}, tap, 0, "", 2, reader_leaves_after(2)},
-    {"pause_ends_with_its_reader", {}, tap + "E: 60.000000 0000 0000 0\n", 0, "", 2, reader_leaves_after(2)},
+    {"hold_ends_with_its_reader", {"--hold", "60000"}, tap, 0, "", 2, reader_leaves},
+    {"pause_ends_with_its_reader", {}, tap + "E: 60.000000 0000 0000 0\n", 0, "", 2, reader_leaves},
     {"binary", {}, std::string("\x7f" "ELF\x01\0\0E", 8), 1, nothing},
     {"output_full", {"--no-pause", "-o", "/dev/full"}, tap, 2, perror_text("zentu-play: write", ENOSPC)},
     {"directory", {"/tmp"}, "", 2, perror_text("zentu-play: cannot read /tmp", EISDIR)},
     {"missing", {"/nonexistent/tap.events"}, "", 2, perror_text("/nonexistent/tap.events", ENOENT)},
-    {"closed_stdin", {}, "", 2, perror_text("zentu-play: cannot read standard input", EBADF), 0, closed_stdin()},
+    {"closed_stdin", {}, "", 2, perror_text("zentu-play: cannot read standard input", EBADF), 0, {.close_stdin = true}},
     {"field_beyond_its_record", {"--no-pause"}, tap + "E: 0.000000 10001 0000 0\n", 1, "zentu-play: standard input:3: type beyond ffff\n", 2},
     {"overlong_event_line", {}, "E: 0.000000 0001 014a 1" + std::string(600, ' ') + "\n", 1, "zentu-play: standard input:1: longer than 511 characters\n"},
     // The comment swallows the first event line of tap whole; the second plays.

@@ -45,9 +45,7 @@ TEST_P(probe_runs, end_as_documented) {
         }
         args.push_back(a);
     }
-    child_setup setup;
-    setup.stdout_unread = c.unread;
-    child_result r = run_program(ZENTU_PROBE, args, setup);
+    child_result r = run_program(ZENTU_PROBE, args, {.stdout_unread = c.unread});
     for (std::string* text : {&r.out, &r.err}) {
         for (size_t at; (at = text->find(dir.path())) != std::string::npos;) {
             text->replace(at, dir.path().size(), DIR);

@@ -4,6 +4,4 @@ add_executable(zentu-kernel-driver
   ${CMAKE_CURRENT_LIST_DIR}/driver.cpp
   ${CMAKE_CURRENT_LIST_DIR}/harness.cpp
   ${CMAKE_CURRENT_LIST_DIR}/devices.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/probe_cases.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/calib_cases.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/drop_cases.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/probe_cases.cpp)

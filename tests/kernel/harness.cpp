@@ -169,6 +169,12 @@ void expect_quiet_stderr(verdict* v, const run& r) {
     }
 }
 
+void expect_stderr(verdict* v, const run& r, const std::string& err) {
+    if (r.err_text != err) {
+        v->add(" stderr \"%s\" (want \"%s\")", shown(r.err_text).c_str(), shown(err).c_str());
+    }
+}
+
 void expect_within(verdict* v, const char* what, int64_t ms, int64_t low, int64_t high) {
     if (ms < low || ms > high) {
         v->add(" %s took %lld ms (want %lld..%lld)", what, static_cast<long long>(ms),

@@ -43,6 +43,8 @@ struct verdict {
 
 void expect_output(verdict* v, const run& r, const char* out, int status);
 void expect_quiet_stderr(verdict* v, const run& r);
+// All of standard error.
+void expect_stderr(verdict* v, const run& r, const std::string& err);
 // Status 254, nothing on stdout, one line on the gone touch device.
 void expect_gone(verdict* v, const run& r);
 void expect_within(verdict* v, const char* what, int64_t ms, int64_t low, int64_t high);

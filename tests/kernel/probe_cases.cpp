@@ -224,7 +224,6 @@ void choice_cases(const fleet& f) {
         {"probe --vibra", {"--vibra"}, 0, std::string(f.vibra.node) + "\n", ""},
         {"probe --area: the chosen screen's", {"--area"}, 0, "0..4095x0..4095\n", direct_too},
         // slotted and odd are alike (1234:0001), plain is not (1234:0000)
-        {"probe --touch --id: the one screen of that id", {"--touch", "--id", "1234:0"}, 0, std::string(f.plain.node) + "\n", ""},
         {"probe --touch --id: two alike, the other named", {"--touch", "--id", "1234:1"}, 0, std::string(f.slotted.node) + "\n", also(f.slotted, {&f.odd})},
         {"probe --touch --id --name: both choose", {"--touch", "--id", "1234:0001", "--name", "odd*"}, 0, std::string(f.odd.node) + "\n", ""},
         {"probe --touch --id --name: no match", {"--touch", "--name", "*slotted", "--id", "1234:0"}, 1, "", "zentu-probe: no touch screen named \"*slotted\" with id 1234:0000 among " + n + " input devices (" + std::to_string(FLEET_TOUCH_SCREENS) + " touch screens)\n"},
@@ -236,9 +235,7 @@ void choice_cases(const fleet& f) {
         verdict v;
         const run r = probe(c.args);
         expect_output(&v, r, c.out.c_str(), c.status);
-        if (r.err_text != c.err) {
-            v.add(" stderr \"%s\" (want \"%s\")", r.err_text.c_str(), c.err.c_str());
-        }
+        expect_stderr(&v, r, c.err);
         report(c.name, v, r);
     }
 }

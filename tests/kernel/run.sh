@@ -49,14 +49,13 @@ mkdir -p "$work"
 cmake -S "$src" -B "$work/build" -DCMAKE_BUILD_TYPE=MinSizeRel -DZENTU_WERROR=ON \
     -DZENTU_TESTS=OFF -DZENTU_KERNEL_GUEST=ON -DCMAKE_EXE_LINKER_FLAGS=-static \
     "${toolchain[@]}" >"$work.cmake.log"
-cmake --build "$work/build" -j2 --target zentu zentu-probe zentu-map zentu-kernel-driver >>"$work.cmake.log"
+cmake --build "$work/build" -j2 --target zentu zentu-probe zentu-kernel-driver >>"$work.cmake.log"
 root=$work/root
 rm -rf "$root"
 mkdir -p "$root"/{bin,lib/modules,dev,proc,sys,tmp}
 cp "$work/build/zentu-kernel-driver" "$root/driver"
 cp "$work/build/zentu" "$root/zentu"
 cp "$work/build/tools/zentu-probe/zentu-probe" "$root/zentu-probe"
-cp "$work/build/tools/zentu-map/zentu-map" "$root/zentu-map"
 cp "$here/init" "$root/init"
 cp "$cache/$arch/busybox" "$root/bin/busybox"
 cp "$cache/$arch/modules/"*.ko "$root/lib/modules/"

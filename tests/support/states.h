@@ -28,3 +28,9 @@ inline touch_state slotted_state(int current, std::initializer_list<touch_slot> 
     }
     return s;
 }
+
+// A screen without slots on which a touch began within dropped events:
+// where it stands is unheard of, x, y are what the wait last heard.
+inline touch_state pending_state(int32_t x = 0, int32_t y = 0) {
+    return {.kind = TOUCH_KIND_MT, .x = x, .y = y, .touch = 1, .start_pending = true};
+}
