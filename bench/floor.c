@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* The floor for a tap run: the least any tap reader has to do (floor.h).
  * Nothing is printed; with a limit it exits with 255 once it has passed.
  *   zentu-floor DEVICE [LIMIT-MS] */

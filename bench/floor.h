@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* The floor for a tap run, shared by zentu-floor and zentu-floor-duties:
  * open the touch device, wait for data, read records up to the
  * synchronisation report that closes a finger-down burst. One record per

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* The floor plus what zentu must do on top of it: options through
  * getopt_long, a poll before every read (so a stalled burst can be given
  * up) and the answer "x:y" through standard output's buffer. Tells zentu's

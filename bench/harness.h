@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Benchmark harness: runs zentu and its baselines as child processes and
 // times them from the outside, as a caller would see them.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // zentu-bench: prints a Markdown table of zentu's speed next to its
 // baselines, measured in one run on this machine.
 //   zentu-bench [--quick] [--zentu-map]

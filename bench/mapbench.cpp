@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // 6: zentu-map check and svg on generated maps of three shapes, timed as
 // whole runs with their output thrown away, and their peak memory.
 #include <unistd.h>

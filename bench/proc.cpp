@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Child processes, FIFOs and summaries for the benchmark harness.
 #include <fcntl.h>
 #include <spawn.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Baseline map scan, written the straightforward way: fgets into a
  * 200-byte buffer, strtok at spaces, strtoul with automatic base.
  *   scan-strtok MAP X Y

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Workloads: every repetition runs zentu and its baselines back to back,
 // so drift on a shared machine hits both alike.
 #include "workloads.h"

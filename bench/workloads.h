@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The measured workloads, each run side by side with its baseline.
 #pragma once
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # 64-bit ARM Linux (Debian's arm64):
 #   apt-get install g++-aarch64-linux-gnu qemu-user
 set(CMAKE_SYSTEM_PROCESSOR aarch64)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # 32-bit ARM Linux, ARMv5 with soft-float (Debian's armel):
 #   apt-get install g++-arm-linux-gnueabi qemu-user
 set(CMAKE_SYSTEM_PROCESSOR armv5te)

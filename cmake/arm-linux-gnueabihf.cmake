@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # 32-bit ARM Linux, ARMv7 with hard-float (Debian's armhf):
 #   apt-get install g++-arm-linux-gnueabihf qemu-user
 set(CMAKE_SYSTEM_PROCESSOR arm)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # 32-bit ARM Linux, ARMv7 with hard-float, linked statically against musl:
 # one binary that needs no library on any ARMv7 device, whatever its C
 # library. The glibc cross compiler with musl's specs file:

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Run by cpack on the staged package before it is built:
 # - compresses the man pages and the changelog as Debian wants them, gzip
 #   -9n (no name, no time stamp: the same package from the same files); a

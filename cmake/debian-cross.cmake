@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared by the toolchain files: a Linux cross build with one of Debian's
 # cross compilers (apt-get install g++-<triplet> qemu-user). Before
 # including it a toolchain file sets

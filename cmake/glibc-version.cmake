@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # zentu_newest_glibc(<var> <readelf> <binary>...): the newest GLIBC_x.y
 # symbol version that any of the binaries asks for, 0 when none does.
 function(zentu_newest_glibc var readelf)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # GoogleTest built from the system's sources, for targets that the system's
 # prebuilt libraries (built for the build machine) cannot serve. Only what
 # the tests link is built; nothing is installed.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # What is installed, every rule in this file, and the Debian package made
 # of it: zentu-static (ZENTU_STATIC, needs no library) or zentu (needs
 # glibc, at the version its programs ask for).

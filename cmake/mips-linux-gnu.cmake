@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # 32-bit big-endian MIPS Linux (Debian's mips): the target that shows
 # nothing assumes the build machine's byte order.
 #   apt-get install g++-mips-linux-gnu qemu-user

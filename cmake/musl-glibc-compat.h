@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Read before every source file of the musl build (-include). Debian's
    C++ library was configured and built for glibc; these are the few glibc
    names its headers and its static library use that musl lacks. The

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared by the musl toolchain files: a static build against musl with a
 # g++ that Debian configured for glibc, driven by musl's specs file (Debian
 # ships musl but no C++ compiler set up for it). Before including it a

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # 64-bit RISC-V Linux (Debian's riscv64):
 #   apt-get install g++-riscv64-linux-gnu qemu-user
 set(CMAKE_SYSTEM_PROCESSOR riscv64)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # 64-bit x86 Linux linked statically against musl, built and tested on the
 # build machine itself: musl on a 64-bit CPU, where ioctl takes an int
 # request. The build machine's g++ with musl's specs file:

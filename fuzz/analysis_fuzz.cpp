@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // zentu-map's analysis two ways. The bytes as a map file: check and svg
 // run to the end on whatever the map holds. The bytes as a few small
 // rectangles and a screen: the analysis must agree with a model that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared by the fuzz targets: captures what the code under test prints on
 // standard output, so that the targets can check it, not just discard it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Arbitrary argument vectors (the input split at NUL bytes) through option
 // parsing and validation. The run happens in a scratch directory whose
 // names the seeds use: t (a touch recording), m (a map), v (a plain file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Arbitrary bytes as the touch device, read through a pipe or a memory
 // file by the burst reader and the tap wait. The first byte picks the wait
 // mode, read mode, limit and transport. Every run must end (the data ends

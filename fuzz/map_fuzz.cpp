@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Arbitrary bytes as a map file, looked up at a few taps. The lookup is
 // compared with a model written independently from the map format: which
 // entry wins, what is printed, and where the stream stands afterwards.

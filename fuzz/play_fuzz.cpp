@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Arbitrary bytes as a recording for zentu-play, read line by line as the
 // player reads it. An event line that parses prints back to a line that
 // parses to the same record; one that does not says why; no line is ever

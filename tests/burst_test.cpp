@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The burst reader on a pipe.
 #include <gtest/gtest.h>
 

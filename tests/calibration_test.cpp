@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Calibration files: the seven numbers as read, and taps through them.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Checks a built binary (cmake -P):
 #   -DREADELF=.. -DBINARY=.. -DEXPECT_NEEDED=<list> [-DGLIBC_MIN=x.y]
 #       the NEEDED entries are exactly EXPECT_NEEDED, and no symbol asks

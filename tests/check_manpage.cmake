@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Checks the man page (cmake -P):
 #   -DEMULATOR=<prefix, words joined by |> -DBINARY=.. -DMANPAGE=..
 #       every option named in the help text, and every section a reader

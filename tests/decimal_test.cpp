@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The hand-written decimal output against printf's "%d".
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Checks on the built product itself, on the host and in cross builds.
 # ZENTU_EMULATOR: the emulator's words joined by "|", empty on the host.
 

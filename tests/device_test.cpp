@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a touch source says of itself, for sources that cannot answer:
 // they keep the plain rules.
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The lookup: rectangle edges, file order, output and stream position.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The map line reader: skipping rules, fields, pieces of long lines, and
 // the single-pass reader against the rules it replaced: strtok at spaces
 // and strtoul on each field.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Map field numbers: strtoul's rules with automatic base, on 32 bits, and
 // where each field ends.
 #include <gtest/gtest.h>

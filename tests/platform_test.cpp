@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The build fits the device: the record layout and time width the code
 // relies on, on the host and in the 32-bit ARM build alike.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // zentu-play's recording lines: what plays, what is passed over, and what
 // cannot be held by an event record and so stops the player.
 #include <gtest/gtest.h>

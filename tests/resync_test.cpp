@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the wait makes of a device re-read after the kernel dropped events.
 #include <gtest/gtest.h>
 

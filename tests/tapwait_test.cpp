@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tap wait on a pipe, in every mode, with and without a limit.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Calibration files: reading the seven numbers, and the transform of a tap.
 #include "calibration.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Calibration: turns a tap from the touch controller's units into display
 // pixels, with the seven numbers a0..a6 that many boards keep in a
 // calibration file:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Decimal numbers for the result line, written by hand: printf's first
 // call costs more than all the rest of the answer after a tap.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Entry point and run sequence: parse, validate, wait for the tap,
 // confirm it with a pulse, report it.
 #include <cerrno>

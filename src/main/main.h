@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Command line and run control.
 #pragma once
 

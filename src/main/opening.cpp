@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opening the devices and the map file so that hostile paths cannot hang
 // the run or pass for a working device.
 #include <cerrno>

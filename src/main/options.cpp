@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Option table, option parsing and validation of the combination.
 #include <cstdint>
 #include <cstdio>

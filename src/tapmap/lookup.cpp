@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Lookup: the first entry in file order whose rectangle holds the tap.
 #include <cstdio>
 

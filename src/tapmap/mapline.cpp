@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Map line reader: blank and comment filter, and the six space-separated
 // fields of an entry.
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Map numbers: strtoul's rules with automatic base, on 32 bits on every
 // host (a 64-bit strtoul would give other results for large fields).
 #include <cstdint>

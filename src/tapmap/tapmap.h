@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tap map: a text file that divides the screen into rectangles, each with
 // a numeric value and a character.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Burst reader: the only code that reads the touch device.
 #include <cerrno>
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The wait's clock: monotonic, so a change of the system time during a
 // wait neither stretches nor shortens it.
 #include <cstdint>

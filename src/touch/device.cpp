@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the touch device says of itself: its axes, its slots and their
 // current values. Sources that answer no query read as plain.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Asking an input device through ioctl, the same way on every C library.
 #pragma once
 

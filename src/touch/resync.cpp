@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // After the kernel dropped events: what the device holds now, against what
 // the wait knew before, applied as one frame.
 #include <cstdint>

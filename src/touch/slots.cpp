@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One position per slot on slotted screens, and which of them a store
 // takes: the live contact spoken of last.
 #include <linux/input.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tap wait: drives the burst reader until a tap, the limit or a gone device.
 #include "touch_internal.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Touch input: waits for a tap on the touch device under the chosen wait
 // mode, read mode and delay, and tells what a device is to that wait.
 // The burst reader, the slots and the wait's own state are in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tap wait's inside: the burst reader, the state it keeps of a device
 // and its slots, and the clock; for the code in src/touch and its tests.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Vibration pulse: 20 force-feedback records, each after a 1 ms pause.
 #include <cstdio>
 #include <ctime>

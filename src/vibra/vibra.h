@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tactile feedback: a short force-feedback pulse on the vibration device.
 #pragma once
 

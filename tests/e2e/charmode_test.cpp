@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Character mode through the binary: the map entry's character or code,
 // the time spent, and its value as exit status.
 #include <gtest/gtest.h>

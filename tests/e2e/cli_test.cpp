@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line through the binary: validation, failed opens, help,
 // rejected options, calibration files.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hostile input through the binary: paths that do not open or are not
 // devices, devices that send junk, junk map files, closed or full standard
 // streams, delays beyond 32 bits. Each must end with a clear message or the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // zentu-play's endings: recordings it cannot read or play, its command line
 // and its help. What the lines mean is tested on the parser.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // zentu-probe's command line and what it says of a directory without input
 // devices; the devices themselves are in the kernel tests.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whole runs of the binary on a touch pipe: coordinates, wait modes,
 // limits, time spent, and the endings that must not pass for success.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The vibration pulse through the binary: what reaches the device, and a
 // pulse that fails.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Device makers: uinput devices written to directly, and uhid devices
 // whose HID reports pass through hid-generic or hid-multitouch.
 #include "devices.h"

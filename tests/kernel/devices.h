@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Device makers for the in-guest tests: touch screens and a vibration
 // device made with uinput, and HID touch screens made with uhid that the
 // kernel's own HID drivers turn into input devices. Every maker finds its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // In-guest test driver: makes touch screens with uinput and uhid and a
 // vibration device with uinput, runs zentu against their evdev nodes, and
 // checks what it prints, its status and how long it took, and with a

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Fetches what a guest of one architecture boots: Debian's kernel with its
 # evdev, uinput and HID modules (the HID core, uhid, hid-generic and
 # hid-multitouch), and a static busybox. Nothing is installed on

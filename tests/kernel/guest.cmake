@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The in-guest test driver, built beside zentu with the same toolchain and
 # flags (tests/kernel/run.sh configures with ZENTU_KERNEL_GUEST=ON, static).
 add_executable(zentu-kernel-driver

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Running programs in the guest and judging them.
 #include "harness.h"
 

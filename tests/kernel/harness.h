@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Running programs in the guest and judging them: start a program with its
 // output on pipes, wait until it holds a device open, collect what it says,
 // compare, and print one line per case.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // In-guest cases for zentu-probe: the listing, --touch, --vibra and --area
 // against uinput and uhid devices of every kind, a guest without a touch
 // screen, nodes that cannot be opened or vanish, and zentu run on the path

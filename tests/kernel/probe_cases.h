@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // zentu-probe's cases in the kernel guest, run by the driver after its own.
 #pragma once
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # One kernel test: builds zentu and the driver static for ARCH, packs them
 # with busybox and the input and HID modules into an initramfs, boots Debian's
 # kernel on it under qemu's software emulation, and reads the verdict from

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs a built program (zentu, a tool) as a child process with a pipe as
 // its touch device, capturing standard output, standard error and the exit
 // status; through the emulator when cross-building.

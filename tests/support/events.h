@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test helpers: input events, pipes standing in for devices, writers that
 // deliver events on a schedule, and the check of a vibration pulse.
 #pragma once

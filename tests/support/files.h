@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Files for tests: temporary paths removed with their scope, whole-file
 // reads and memory streams.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A point-by-point model of zentu-map's analysis, for maps small enough to
 // visit every point: which entries hold each point, and what that makes of
 // each entry. The tests and the fuzz target compare the analysis with it,

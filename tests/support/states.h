@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Touch states as a device would report them when a wait begins, for the
 // unit tests that feed the burst reader and the tap wait through a pipe.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The number rules of map fields as the C library defines them: strtoul with
 // automatic base on a 32-bit host, taken as signed 32-bit. The tests and the
 // fuzz model compare the map reader with it; it needs nothing but libc.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Table-driven tests: each row type derives from test_case, so every table
 // prints and names its rows the same way. A table reads:
 //
