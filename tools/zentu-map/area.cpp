@@ -128,24 +128,13 @@ const char* parse_area(const char* text, touch_area* area) {
     return nullptr;
 }
 
-area_option take_area_option(int argc, char** argv, int* i, touch_area* area,
-                             std::string* complaint) {
-    const std::string arg = argv[*i];
-    std::string name;
-    const char* value = nullptr;
-    for (const char* option : {"--screen", "--area"}) {
-        if (arg == option) {
-            name = option;
-            value = *i + 1 < argc ? argv[++*i] : nullptr;
-        } else if (arg.rfind(std::string(option) + "=", 0) == 0) {
-            name = option;
-            value = argv[*i] + name.size() + 1;
-        }
-    }
-    if (name.empty()) {
+area_option take_area_option(const arg& a, touch_area* area, std::string* complaint) {
+    if (a.id != OPT_SCREEN && a.id != OPT_AREA) {
         return AREA_NONE;
     }
-    if (value == nullptr) {
+    const std::string name = a.id == OPT_SCREEN ? "--screen" : "--area";
+    const char* value = a.value;
+    if (a.kind == ARG_MISSING) {
         *complaint = name + " needs a value";
         return AREA_BAD;
     }

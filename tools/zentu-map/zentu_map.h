@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "options.h"
 #include "tapmap/tapmap.h"
 
 // One piece as read_map_piece gives it: a whole line, or part of a line
@@ -45,13 +46,46 @@ struct touch_area {
 // Parses "X1..X2xY1..Y2". Returns null, or why the text is not an area.
 [[nodiscard]] const char* parse_area(const char* text, touch_area* area);
 
-// Takes --screen or --area (with its value as the next argument or after
-// "=") at argv[*i], moving *i past what it took. Returns AREA_NONE when the
-// argument is neither, AREA_BAD with *complaint set when its value is wrong
+// Every option of every command, so that -h, --help and --version count
+// only where an option may stand ("--keys -h" is two keys). A command
+// refuses the options that are not its own. Values come as the next
+// argument or after "=".
+enum map_option : int {
+    OPT_SCREEN = 0x200,
+    OPT_AREA,
+    OPT_BACKGROUND,
+    OPT_KEYS,
+    OPT_COLS,
+    OPT_ROWS,
+    OPT_ROTATE,
+    OPT_MIRROR_X,
+    OPT_MIRROR_Y,
+    OPT_TAPS,
+};
+inline constexpr option MAP_OPTIONS[] = {{"screen", required_argument, nullptr, OPT_SCREEN},
+                                         {"area", required_argument, nullptr, OPT_AREA},
+                                         {"background", required_argument, nullptr, OPT_BACKGROUND},
+                                         {"keys", required_argument, nullptr, OPT_KEYS},
+                                         {"cols", required_argument, nullptr, OPT_COLS},
+                                         {"rows", required_argument, nullptr, OPT_ROWS},
+                                         {"rotate", required_argument, nullptr, OPT_ROTATE},
+                                         {"mirror-x", no_argument, nullptr, OPT_MIRROR_X},
+                                         {"mirror-y", no_argument, nullptr, OPT_MIRROR_Y},
+                                         {"taps", required_argument, nullptr, OPT_TAPS},
+                                         HELP_OPTION,
+                                         VERSION_OPTION,
+                                         {}};
+
+// Reads argv[first..argc-1] with MAP_OPTIONS.
+[[nodiscard]] inline arg_reader map_arguments(int argc, char** argv, int first) {
+    return arg_reader{argc, argv, "h", MAP_OPTIONS, true, first};
+}
+
+// Takes a --screen or --area. Returns AREA_NONE when the argument is
+// neither, AREA_BAD with *complaint set when its value is missing or wrong
 // or area already holds one (is not empty): one of them, once.
 enum area_option : int { AREA_NONE, AREA_TAKEN, AREA_BAD };
-[[nodiscard]] area_option take_area_option(int argc, char** argv, int* i, touch_area* area,
-                                           std::string* complaint);
+[[nodiscard]] area_option take_area_option(const arg& a, touch_area* area, std::string* complaint);
 
 // Reads decimal digits alone at *p (no blank, no sign), the same on every
 // CPU. Returns false when there are none or the number is beyond max.
