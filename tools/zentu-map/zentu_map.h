@@ -109,22 +109,8 @@ enum area_option : int { AREA_NONE, AREA_TAKEN, AREA_BAD };
 // "0 < x <= 160, 0 < y <= 120"
 [[nodiscard]] std::string describe_box(const map_entry& b);
 
-// --- What the lines mean. ---
+// --- Words for what a map holds. ---
 
-// Text of the piece as zentu sees it: up to the first NUL byte.
-[[nodiscard]] std::string piece_text(const map_line& m);
-// Plain-words reason why zentu skips the line (result MAPLINE_SKIPPED).
-[[nodiscard]] std::string skip_reason(const map_line& m);
-// Whether the skipped line is one zentu skips by design: a comment or a
-// blank line, without a NUL byte.
-[[nodiscard]] bool skip_is_intended(const map_line& m);
-// Hints for tabs or carriage returns that join two fields into one, for
-// the first max_fields fields of the piece's text.
-[[nodiscard]] std::vector<std::string> join_hints(const std::string& text, size_t max_fields);
-// Warnings for the number fields of an entry's text that are not digits
-// after an optional sign ("1O0", a byte-order mark before "-1"), saying
-// what zentu reads from them.
-[[nodiscard]] std::vector<std::string> number_hints(const std::string& text, const map_entry& e);
 // "'a'", or "code 10 (newline)" for bytes that do not print.
 [[nodiscard]] std::string describe_character(unsigned char c);
 // The byte shown as C would write it in a string literal.
