@@ -13,8 +13,15 @@ inline constexpr int EXIT_TROUBLE = 2;
 
 // The id of --version in an option table; -h and --help share 'h'.
 inline constexpr int OPTION_VERSION = 0x100;
-inline constexpr option HELP_OPTION{"help", no_argument, nullptr, 'h'};
-inline constexpr option VERSION_OPTION{"version", no_argument, nullptr, OPTION_VERSION};
+// Entries of an option table: an option alone, or one that takes a value.
+constexpr option flag_option(const char* name, int id) {
+    return {name, no_argument, nullptr, id};
+}
+constexpr option value_option(const char* name, int id) {
+    return {name, required_argument, nullptr, id};
+}
+inline constexpr option HELP_OPTION = flag_option("help", 'h');
+inline constexpr option VERSION_OPTION = flag_option("version", OPTION_VERSION);
 
 // A helper's words about itself.
 struct tool_text {

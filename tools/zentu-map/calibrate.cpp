@@ -48,14 +48,7 @@ bool area_row(const touch_area& a, int32_t pixels, const int* m, int32_t* k) {
     const double row[3] = {
         span * m[0] / sx * CALIBRATION_SCALE, span * m[1] / sy * CALIBRATION_SCALE,
         (span * (m[2] - m[0] * a.x_min / sx - m[1] * a.y_min / sy) + 0.5) * CALIBRATION_SCALE};
-    for (int i = 0; i < 3; ++i) {
-        const double r = std::round(row[i]);
-        if (!(r >= INT32_MIN && r <= INT32_MAX)) {
-            return false;
-        }
-        k[i] = static_cast<int32_t>(r);
-    }
-    return true;
+    return round_row(row, k);
 }
 
 // Whether every corner of the area lands within a pixel of its corner of

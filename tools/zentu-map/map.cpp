@@ -266,15 +266,11 @@ std::string describe_character(unsigned char c) {
     if (c > ' ' && c < 0x7f) {
         return std::string("'") + static_cast<char>(c) + "'";
     }
-    std::string s = "code " + std::to_string(c);
-    if (c == '\t') {
-        s += " (tab)";
-    } else if (c == '\n') {
-        s += " (newline)";
-    } else if (c == '\r') {
-        s += " (carriage return)";
-    }
-    return s;
+    const char* name = c == '\t'   ? " (tab)"
+                       : c == '\n' ? " (newline)"
+                       : c == '\r' ? " (carriage return)"
+                                   : "";
+    return "code " + std::to_string(c) + name;
 }
 
 std::string quote_bytes(const std::string& bytes) {

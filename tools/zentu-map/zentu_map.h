@@ -62,19 +62,15 @@ enum map_option : int {
     OPT_MIRROR_Y,
     OPT_TAPS,
 };
-inline constexpr option MAP_OPTIONS[] = {{"screen", required_argument, nullptr, OPT_SCREEN},
-                                         {"area", required_argument, nullptr, OPT_AREA},
-                                         {"background", required_argument, nullptr, OPT_BACKGROUND},
-                                         {"keys", required_argument, nullptr, OPT_KEYS},
-                                         {"cols", required_argument, nullptr, OPT_COLS},
-                                         {"rows", required_argument, nullptr, OPT_ROWS},
-                                         {"rotate", required_argument, nullptr, OPT_ROTATE},
-                                         {"mirror-x", no_argument, nullptr, OPT_MIRROR_X},
-                                         {"mirror-y", no_argument, nullptr, OPT_MIRROR_Y},
-                                         {"taps", required_argument, nullptr, OPT_TAPS},
-                                         HELP_OPTION,
-                                         VERSION_OPTION,
-                                         {}};
+// clang-format off
+inline constexpr option MAP_OPTIONS[] = {
+    value_option("screen", OPT_SCREEN), value_option("area", OPT_AREA),
+    value_option("background", OPT_BACKGROUND), value_option("keys", OPT_KEYS),
+    value_option("cols", OPT_COLS), value_option("rows", OPT_ROWS),
+    value_option("rotate", OPT_ROTATE), value_option("taps", OPT_TAPS),
+    flag_option("mirror-x", OPT_MIRROR_X), flag_option("mirror-y", OPT_MIRROR_Y),
+    HELP_OPTION, VERSION_OPTION, {}};
+// clang-format on
 
 // Reads argv[first..argc-1] with MAP_OPTIONS.
 [[nodiscard]] inline arg_reader map_arguments(int argc, char** argv, int first) {

@@ -106,11 +106,10 @@ bool parse_ms(const char* text, long long* ms) {
 }
 
 enum : int { OPTION_NO_PAUSE = 0x200, OPTION_HOLD };
-constexpr option LONGS[] = {{"no-pause", no_argument, nullptr, OPTION_NO_PAUSE},
-                            {"hold", required_argument, nullptr, OPTION_HOLD},
-                            HELP_OPTION,
-                            VERSION_OPTION,
-                            {}};
+// clang-format off
+constexpr option LONGS[] = {flag_option("no-pause", OPTION_NO_PAUSE),
+                            value_option("hold", OPTION_HOLD), HELP_OPTION, VERSION_OPTION, {}};
+// clang-format on
 
 // Takes a recording, or says what is wrong with the argument.
 int take_operand(const char* a, player_options* o) {

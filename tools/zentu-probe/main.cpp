@@ -85,16 +85,12 @@ bool set_mode(arguments* a, mode m) {
 }
 
 enum : int { OPT_TOUCH = 0x200, OPT_VIBRA, OPT_AREA, OPT_NAME, OPT_DIR, OPT_WAIT, OPT_ID };
-constexpr option LONGS[] = {{"touch", no_argument, nullptr, OPT_TOUCH},
-                            {"vibra", no_argument, nullptr, OPT_VIBRA},
-                            {"area", no_argument, nullptr, OPT_AREA},
-                            {"name", required_argument, nullptr, OPT_NAME},
-                            {"dir", required_argument, nullptr, OPT_DIR},
-                            {"wait", required_argument, nullptr, OPT_WAIT},
-                            {"id", required_argument, nullptr, OPT_ID},
-                            HELP_OPTION,
-                            VERSION_OPTION,
-                            {}};
+// clang-format off
+constexpr option LONGS[] = {
+    flag_option("touch", OPT_TOUCH), flag_option("vibra", OPT_VIBRA), flag_option("area", OPT_AREA),
+    value_option("name", OPT_NAME), value_option("dir", OPT_DIR), value_option("wait", OPT_WAIT),
+    value_option("id", OPT_ID), HELP_OPTION, VERSION_OPTION, {}};
+// clang-format on
 
 // --wait SECONDS: a whole number, at most the largest 32-bit int.
 bool parse_seconds(const char* text, int64_t* seconds) {
