@@ -133,6 +133,15 @@ std::string parse_request(int argc, char** argv, request* r) {
     return "";
 }
 
+// "a0 a1 a2 a3 a4 a5 a6\n"
+std::string calibration_line(const calibration& c) {
+    std::string line;
+    for (int k = 0; k < CALIBRATION_NUMBERS; ++k) {
+        line += std::to_string(c.a[k]) + (k + 1 < CALIBRATION_NUMBERS ? " " : "\n");
+    }
+    return line;
+}
+
 // --taps: read, check against the screen, fit, and say how well it fits.
 int fit_command(const request& r, std::ostream& out, std::ostream& err) {
     const std::string name = strcmp(r.taps, "-") == 0 ? "standard input" : r.taps;
@@ -190,14 +199,6 @@ const char* calibration_for_area(const touch_area& area, int32_t width, int32_t 
     }
     *c = made;
     return nullptr;
-}
-
-std::string calibration_line(const calibration& c) {
-    std::string line;
-    for (int k = 0; k < CALIBRATION_NUMBERS; ++k) {
-        line += std::to_string(c.a[k]) + (k + 1 < CALIBRATION_NUMBERS ? " " : "\n");
-    }
-    return line;
 }
 
 int calibrate_command(int argc, char** argv, std::ostream& out, std::ostream& err) {

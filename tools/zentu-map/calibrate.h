@@ -56,9 +56,6 @@ struct fit_quality {
 // false when one is beyond 32 bits.
 [[nodiscard]] bool round_row(const double row[3], int32_t* k);
 
-// "a0 a1 a2 a3 a4 a5 a6\n"
-[[nodiscard]] std::string calibration_line(const calibration& c);
-
 // The calibrate command (arguments after "calibrate"). Returns the exit
 // status, or -1 after a complaint on err when the caller is to show the usage.
 [[nodiscard]] int calibrate_command(int argc, char** argv, std::ostream& out, std::ostream& err);

@@ -8,6 +8,16 @@
 
 namespace {
 
+// clang-format off
+constexpr option MAP_OPTIONS[] = {
+    value_option("screen", OPT_SCREEN), value_option("area", OPT_AREA),
+    value_option("background", OPT_BACKGROUND), value_option("keys", OPT_KEYS),
+    value_option("cols", OPT_COLS), value_option("rows", OPT_ROWS),
+    value_option("rotate", OPT_ROTATE), value_option("taps", OPT_TAPS),
+    flag_option("mirror-x", OPT_MIRROR_X), flag_option("mirror-y", OPT_MIRROR_Y),
+    HELP_OPTION, VERSION_OPTION, {}};
+// clang-format on
+
 // fgets stores the bytes it read and one NUL after them; NUL bytes read from
 // the file look the same. Filling the buffer with newlines first tells them
 // apart: fgets stops after a newline, so only the last byte read can be one,
@@ -180,6 +190,10 @@ const char* parse_area(const char* text, touch_area* area) {
     area->y_max = static_cast<int32_t>(y[1]);
     area->is_screen = false;
     return nullptr;
+}
+
+arg_reader map_arguments(int argc, char** argv, int first) {
+    return arg_reader{argc, argv, "h", MAP_OPTIONS, true, first};
 }
 
 area_option take_area_option(const arg& a, touch_area* area, std::string* complaint) {

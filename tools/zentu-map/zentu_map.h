@@ -62,20 +62,9 @@ enum map_option : int {
     OPT_MIRROR_Y,
     OPT_TAPS,
 };
-// clang-format off
-inline constexpr option MAP_OPTIONS[] = {
-    value_option("screen", OPT_SCREEN), value_option("area", OPT_AREA),
-    value_option("background", OPT_BACKGROUND), value_option("keys", OPT_KEYS),
-    value_option("cols", OPT_COLS), value_option("rows", OPT_ROWS),
-    value_option("rotate", OPT_ROTATE), value_option("taps", OPT_TAPS),
-    flag_option("mirror-x", OPT_MIRROR_X), flag_option("mirror-y", OPT_MIRROR_Y),
-    HELP_OPTION, VERSION_OPTION, {}};
-// clang-format on
 
-// Reads argv[first..argc-1] with MAP_OPTIONS.
-[[nodiscard]] inline arg_reader map_arguments(int argc, char** argv, int first) {
-    return arg_reader{argc, argv, "h", MAP_OPTIONS, true, first};
-}
+// Reads argv[first..argc-1] with the options of every command.
+[[nodiscard]] arg_reader map_arguments(int argc, char** argv, int first);
 
 // Takes a --screen or --area. Returns AREA_NONE when the argument is
 // neither, AREA_BAD with *complaint set when its value is missing or wrong
