@@ -40,10 +40,11 @@ arg next_arg(arg_reader* r) {
     }
     // getopt_long sees this argument and the next, which may be its value,
     // from a fresh start: nothing of an earlier argument carries over, and
-    // it never moves an argument about.
+    // with an option first there is nothing to move about. The leading
+    // colon has a missing value told apart from an unknown option.
     char* window[] = {text, text, r->next + 1 < r->argc ? r->argv[r->next + 1] : nullptr, nullptr};
     char spec[32];
-    snprintf(spec, sizeof spec, "+:%s", r->shorts);
+    snprintf(spec, sizeof spec, ":%s", r->shorts);
     optind = 0;
     opterr = 0;
     const int c = getopt_long(window[2] != nullptr ? 3 : 2, window, spec, r->longs, nullptr);
