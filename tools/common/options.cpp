@@ -1,4 +1,4 @@
-// The helpers' command lines, read through getopt_long.
+// The helpers' command lines: options by their whole names, usage, help.
 #include "options.h"
 
 #include <cstdio>
@@ -8,20 +8,21 @@
 
 namespace {
 
-// Whether text is the option id as the table spells it, and not an
-// abbreviation of it, letters run together or a value it may not have.
-bool written_whole(const arg_reader& r, int id, const char* text) {
-    if (text[1] != '-') {
-        return text[1] == id && text[2] == '\0';
-    }
-    for (const option* o = r.longs; o != nullptr && o->name != nullptr; ++o) {
-        const size_t n = strlen(o->name);
-        if (o->val == id && strncmp(text + 2, o->name, n) == 0) {
-            const char after = text[2 + n];
-            return after == '\0' || (after == '=' && r.joined && o->has_arg == required_argument);
+// The entry that text names, or null. *value is set to what follows "="
+// in a long option, where a value may be joined to it.
+const tool_option* find_option(const arg_reader& r, const char* text, const char** value) {
+    const size_t n = text[1] == '-' ? strcspn(text, "=") : strlen(text);
+    for (const tool_option* o = r.options; o->name != nullptr; ++o) {
+        if (strlen(o->name) != n || strncmp(text, o->name, n) != 0) {
+            continue;
         }
+        if (text[n] == '=' && !(r.joined && o->takes_value)) {
+            return nullptr;
+        }
+        *value = text[n] == '=' ? text + n + 1 : nullptr;
+        return o;
     }
-    return false;
+    return nullptr;
 }
 
 }  // namespace
@@ -31,29 +32,20 @@ arg next_arg(arg_reader* r) {
     if (r->next >= r->argc) {
         return a;
     }
-    char* text = r->argv[r->next];
+    const char* text = r->argv[r->next++];
     a.text = text;
+    const tool_option* o = nullptr;
     if (text[0] != '-' || strcmp(text, "-") == 0 || strcmp(text, "--") == 0) {
         a.kind = ARG_OPERAND;
-        ++r->next;
-        return a;
+    } else if ((o = find_option(*r, text, &a.value)) == nullptr) {
+        a.kind = ARG_UNKNOWN;
+    } else {
+        if (o->takes_value && a.value == nullptr && r->next < r->argc) {
+            a.value = r->argv[r->next++];
+        }
+        a.id = o->id;
+        a.kind = o->takes_value && a.value == nullptr ? ARG_MISSING : ARG_OPTION;
     }
-    // getopt_long sees this argument and the next, which may be its value,
-    // from a fresh start: nothing of an earlier argument carries over, and
-    // with an option first there is nothing to move about. The leading
-    // colon has a missing value told apart from an unknown option.
-    char* window[] = {text, text, r->next + 1 < r->argc ? r->argv[r->next + 1] : nullptr, nullptr};
-    char spec[32];
-    snprintf(spec, sizeof spec, ":%s", r->shorts);
-    optind = 0;
-    opterr = 0;
-    const int c = getopt_long(window[2] != nullptr ? 3 : 2, window, spec, r->longs, nullptr);
-    const int id = c == ':' ? optopt : c;
-    const bool whole = c != '?' && written_whole(*r, id, text);
-    a.kind = !whole ? ARG_UNKNOWN : c == ':' ? ARG_MISSING : ARG_OPTION;
-    a.id = whole ? id : 0;
-    a.value = a.kind == ARG_OPTION ? optarg : nullptr;
-    r->next += a.kind == ARG_OPTION ? optind - 1 : 1;
     return a;
 }
 

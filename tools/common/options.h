@@ -1,9 +1,13 @@
 // What the helpers share on the command line: options read one at a time
-// through getopt_long, a one-line complaint followed by the usage, the
-// help and --version answers, and the exit statuses.
+// from a table, a one-line complaint followed by the usage, the help and
+// --version answers, and the exit statuses.
+//
+// Options count only written out whole, as the helpers have always read
+// them: no abbreviation, no letters run together, no value glued to a
+// short option, a value after "=" only where a tool takes it. getopt_long
+// does all of these, and undoing them on top of it cost more than the
+// whole reader (4 KB of each program linked statically for the device).
 #pragma once
-
-#include <getopt.h>
 
 // Like grep's: done or found, the answer is no, trouble (a wrong command
 // line, input that cannot be read, output that cannot be written).
@@ -11,17 +15,24 @@ inline constexpr int EXIT_DONE = 0;
 inline constexpr int EXIT_NO = 1;
 inline constexpr int EXIT_TROUBLE = 2;
 
-// The id of --version in an option table; -h and --help share 'h'.
+// An entry of an option table, named as it is written: "-o", "--hold".
+struct tool_option {
+    const char* name = nullptr;
+    int id = 0;
+    bool takes_value = false;
+};
+constexpr tool_option flag_option(const char* name, int id) {
+    return {name, id, false};
+}
+constexpr tool_option value_option(const char* name, int id) {
+    return {name, id, true};
+}
+
+// -h, --help and --version, in every table: -h and --help share the id 'h'.
 inline constexpr int OPTION_VERSION = 0x100;
-// Entries of an option table: an option alone, or one that takes a value.
-constexpr option flag_option(const char* name, int id) {
-    return {name, no_argument, nullptr, id};
-}
-constexpr option value_option(const char* name, int id) {
-    return {name, required_argument, nullptr, id};
-}
-inline constexpr option HELP_OPTION = flag_option("help", 'h');
-inline constexpr option VERSION_OPTION = flag_option("version", OPTION_VERSION);
+inline constexpr tool_option SHORT_HELP_OPTION = flag_option("-h", 'h');
+inline constexpr tool_option HELP_OPTION = flag_option("--help", 'h');
+inline constexpr tool_option VERSION_OPTION = flag_option("--version", OPTION_VERSION);
 
 // A helper's words about itself.
 struct tool_text {
@@ -38,22 +49,20 @@ enum arg_kind : int {
     ARG_MISSING,  // an option of the table whose value is not there
 };
 
-// Reads argv[next..argc-1]. An option counts only written out whole: no
-// abbreviation, no letters run together, a value attached by "=" only to a
-// long option and only when joined is set. Option ids (val) are unique
-// within longs and shorts.
+// Reads argv[next..argc-1]. An option's value is the next argument,
+// whatever it looks like, or when joined is set, what follows "=" in a
+// long option.
 struct arg_reader {
     int argc = 0;
     char** argv = nullptr;
-    const char* shorts = "";        // getopt's letters, as "ho:"
-    const option* longs = nullptr;  // ended by an entry of zeros
-    bool joined = false;            // "--name=VALUE" as well as "--name VALUE"
-    int next = 0;                   // the argument to read next
+    const tool_option* options = nullptr;  // ended by an entry without a name
+    bool joined = false;                   // "--name=VALUE" as well as "--name VALUE"
+    int next = 0;                          // the argument to read next
 };
 
 struct arg {
     arg_kind kind = ARG_END;
-    int id = 0;                   // the option's val (ARG_OPTION, ARG_MISSING)
+    int id = 0;                   // the option's id (ARG_OPTION, ARG_MISSING)
     const char* text = nullptr;   // the argument as given
     const char* value = nullptr;  // the option's value, when it takes one
 };

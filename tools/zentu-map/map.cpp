@@ -9,13 +9,13 @@
 namespace {
 
 // clang-format off
-constexpr option MAP_OPTIONS[] = {
-    value_option("screen", OPT_SCREEN), value_option("area", OPT_AREA),
-    value_option("background", OPT_BACKGROUND), value_option("keys", OPT_KEYS),
-    value_option("cols", OPT_COLS), value_option("rows", OPT_ROWS),
-    value_option("rotate", OPT_ROTATE), value_option("taps", OPT_TAPS),
-    flag_option("mirror-x", OPT_MIRROR_X), flag_option("mirror-y", OPT_MIRROR_Y),
-    HELP_OPTION, VERSION_OPTION, {}};
+constexpr tool_option MAP_OPTIONS[] = {
+    value_option("--screen", OPT_SCREEN), value_option("--area", OPT_AREA),
+    value_option("--background", OPT_BACKGROUND), value_option("--keys", OPT_KEYS),
+    value_option("--cols", OPT_COLS), value_option("--rows", OPT_ROWS),
+    value_option("--rotate", OPT_ROTATE), value_option("--taps", OPT_TAPS),
+    flag_option("--mirror-x", OPT_MIRROR_X), flag_option("--mirror-y", OPT_MIRROR_Y),
+    SHORT_HELP_OPTION, HELP_OPTION, VERSION_OPTION, {}};
 // clang-format on
 
 // fgets stores the bytes it read and one NUL after them; NUL bytes read from
@@ -193,7 +193,7 @@ const char* parse_area(const char* text, touch_area* area) {
 }
 
 arg_reader map_arguments(int argc, char** argv, int first) {
-    return arg_reader{argc, argv, "h", MAP_OPTIONS, true, first};
+    return arg_reader{argc, argv, MAP_OPTIONS, true, first};
 }
 
 area_option take_area_option(const arg& a, touch_area* area, std::string* complaint) {

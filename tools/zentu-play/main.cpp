@@ -107,8 +107,9 @@ bool parse_ms(const char* text, long long* ms) {
 
 enum : int { OPTION_NO_PAUSE = 0x200, OPTION_HOLD };
 // clang-format off
-constexpr option LONGS[] = {flag_option("no-pause", OPTION_NO_PAUSE),
-                            value_option("hold", OPTION_HOLD), HELP_OPTION, VERSION_OPTION, {}};
+constexpr tool_option OPTIONS[] = {
+    flag_option("--no-pause", OPTION_NO_PAUSE), value_option("--hold", OPTION_HOLD),
+    value_option("-o", 'o'), SHORT_HELP_OPTION, HELP_OPTION, VERSION_OPTION, {}};
 // clang-format on
 
 // Takes a recording, or says what is wrong with the argument.
@@ -126,7 +127,7 @@ int take_operand(const char* a, player_options* o) {
 // Returns 0, or the exit status after a complaint. *asked is set to the
 // id of -h or --version when one of them stands where an option may.
 int parse_args(int argc, char** argv, player_options* o, int* asked) {
-    arg_reader r{argc, argv, "ho:", LONGS, false, 1};
+    arg_reader r{argc, argv, OPTIONS, false, 1};
     for (arg a = next_arg(&r); a.kind != ARG_END; a = next_arg(&r)) {
         const bool missing = a.kind == ARG_MISSING;
         if (a.kind == ARG_UNKNOWN) {

@@ -86,10 +86,11 @@ bool set_mode(arguments* a, mode m) {
 
 enum : int { OPT_TOUCH = 0x200, OPT_VIBRA, OPT_AREA, OPT_NAME, OPT_DIR, OPT_WAIT, OPT_ID };
 // clang-format off
-constexpr option LONGS[] = {
-    flag_option("touch", OPT_TOUCH), flag_option("vibra", OPT_VIBRA), flag_option("area", OPT_AREA),
-    value_option("name", OPT_NAME), value_option("dir", OPT_DIR), value_option("wait", OPT_WAIT),
-    value_option("id", OPT_ID), HELP_OPTION, VERSION_OPTION, {}};
+constexpr tool_option OPTIONS[] = {
+    flag_option("--touch", OPT_TOUCH), flag_option("--vibra", OPT_VIBRA),
+    flag_option("--area", OPT_AREA), value_option("--name", OPT_NAME),
+    value_option("--dir", OPT_DIR), value_option("--wait", OPT_WAIT), value_option("--id", OPT_ID),
+    SHORT_HELP_OPTION, HELP_OPTION, VERSION_OPTION, {}};
 // clang-format on
 
 // --wait SECONDS: a whole number, at most the largest 32-bit int.
@@ -135,7 +136,7 @@ int take_mode(const arg& o, arg_reader* r, arguments* a) {
 // Returns 0 when the arguments are good, else the exit status of a usage
 // error, having said what is wrong; -1 for help, -2 for the version.
 int parse(int argc, char** argv, arguments* a) {
-    arg_reader r{argc, argv, "h", LONGS, false, 1};
+    arg_reader r{argc, argv, OPTIONS, false, 1};
     for (arg o = next_arg(&r); o.kind != ARG_END; o = next_arg(&r)) {
         int bad = 0;
         if (o.kind == ARG_UNKNOWN || o.kind == ARG_OPERAND) {
