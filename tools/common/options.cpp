@@ -11,7 +11,13 @@ namespace {
 // The entry that text names, or null. *value is set to what follows "="
 // in a long option, where a value may be joined to it.
 const tool_option* find_option(const arg_reader& r, const char* text, const char** value) {
-    const size_t n = text[1] == '-' ? strcspn(text, "=") : strlen(text);
+    // The name: up to "=" in a long option. A loop, not strcspn, which
+    // would bring its own code into the programs linked statically.
+    const bool is_long = text[1] == '-';
+    size_t n = 0;
+    while (text[n] != '\0' && !(is_long && text[n] == '=')) {
+        ++n;
+    }
     for (const tool_option* o = r.options; o->name != nullptr; ++o) {
         if (strlen(o->name) != n || strncmp(text, o->name, n) != 0) {
             continue;
