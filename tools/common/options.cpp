@@ -1,6 +1,7 @@
 // The helpers' command lines: options by their whole names, usage, help.
 #include "options.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -62,6 +63,16 @@ void print_answer(const tool_text& tool, int id) {
     } else {
         printf("%s " ZENTU_VERSION "\n", tool.name);
     }
+}
+
+int finish_output(const tool_text& tool, int status) {
+    if (fflush(stdout) == 0 && ferror(stdout) == 0) {
+        return status;
+    }
+    const int error = errno;
+    fprintf(stderr, "%s: cannot write the output: %s\n", tool.name,
+            error != 0 ? strerror(error) : "write error");
+    return EXIT_TROUBLE;
 }
 
 int show_usage(const tool_text& tool) {

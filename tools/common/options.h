@@ -74,6 +74,11 @@ struct arg {
 // Standard output: the usage and help for id 'h', else "NAME VERSION".
 void print_answer(const tool_text& tool, int id);
 
+// Flushes standard output. Returns status, or EXIT_TROUBLE after saying
+// that the output could not be written; errno still tells why the first
+// write that failed did.
+[[nodiscard]] int finish_output(const tool_text& tool, int status);
+
 // The usage on standard error. Returns EXIT_TROUBLE.
 int show_usage(const tool_text& tool);
 

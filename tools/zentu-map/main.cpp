@@ -61,19 +61,6 @@ int asks_for(int argc, char** argv) {
     return 0;
 }
 
-// Flushes standard output; a failure is the caller's to hear of. errno
-// still tells why the first write that failed did.
-int finish(int status) {
-    std::cout.flush();
-    if (std::cout) {
-        return status;
-    }
-    const int error = errno;
-    std::cerr << "zentu-map: cannot write the output: "
-              << (error != 0 ? strerror(error) : "write error") << '\n';
-    return EXIT_TROUBLE;
-}
-
 // The map, or what is wrong with an argument that is not --screen or --area.
 std::string take_argument(const arg& o, arguments* a) {
     if (o.id == OPT_BACKGROUND && a->command == "svg") {
@@ -136,22 +123,24 @@ bool load(const char* path, std::vector<map_line>* lines) {
 
 }  // namespace
 
+// std::cout writes through standard output's stdio stream (synchronised,
+// the default), so finish_output hears of its failures too.
 int main(int argc, char** argv) {
     // A reader that has gone is an output failure like any other: say so.
     signal(SIGPIPE, SIG_IGN);
     if (const int asked = asks_for(argc, argv)) {
         print_answer(TOOL, asked);
-        return finish(0);
+        return finish_output(TOOL, 0);
     }
     if (argc >= 2 && strcmp(argv[1], "grid") == 0) {
         if (grid_command(argc - 2, argv + 2, std::cout, std::cerr) < 0) {
             return show_usage(TOOL);
         }
-        return finish(0);
+        return finish_output(TOOL, 0);
     }
     if (argc >= 2 && strcmp(argv[1], "calibrate") == 0) {
         const int status = calibrate_command(argc - 2, argv + 2, std::cout, std::cerr);
-        return status < 0 ? show_usage(TOOL) : finish(status);
+        return status < 0 ? show_usage(TOOL) : finish_output(TOOL, status);
     }
     arguments a;
     if (const std::string complaint = parse_arguments(argc, argv, &a);
@@ -168,9 +157,10 @@ int main(int argc, char** argv) {
         const touch_area* screen = a.has_screen ? &a.screen : nullptr;
         if (a.command == "svg") {
             write_svg(std::cout, a.map, lines, screen, a.background);
-            return finish(0);
+            return finish_output(TOOL, 0);
         }
-        return finish(write_check(std::cout, a.map, lines, screen) > 0 ? EXIT_WARNINGS : 0);
+        return finish_output(TOOL,
+                             write_check(std::cout, a.map, lines, screen) > 0 ? EXIT_WARNINGS : 0);
     } catch (const std::bad_alloc&) {
         std::cout.flush();
         std::cerr << "zentu-map: not enough memory for " << a.map << '\n';

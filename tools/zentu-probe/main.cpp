@@ -399,9 +399,5 @@ int main(int argc, char** argv) {
     } else {
         status = run(a);
     }
-    if (fflush(stdout) != 0 || ferror(stdout)) {
-        fprintf(stderr, "zentu-probe: cannot write the output: %s\n", strerror(errno));
-        return EXIT_USAGE;
-    }
-    return status;
+    return finish_output(TOOL, status);
 }
