@@ -42,7 +42,10 @@ arg next_arg(arg_reader* r) {
     const char* text = r->argv[r->next++];
     a.text = text;
     const tool_option* o = nullptr;
-    if (text[0] != '-' || strcmp(text, "-") == 0 || strcmp(text, "--") == 0) {
+    // "-" and "--" are words like any other: the helpers give "--" no
+    // meaning of its own.
+    const char* after_dashes = text + (text[0] == '-') + (text[0] == '-' && text[1] == '-');
+    if (text[0] != '-' || *after_dashes == '\0') {
         a.kind = ARG_OPERAND;
     } else if ((o = find_option(*r, text, &a.value)) == nullptr) {
         a.kind = ARG_UNKNOWN;

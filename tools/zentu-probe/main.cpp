@@ -85,8 +85,11 @@ bool set_mode(arguments* a, mode m) {
 }
 
 enum : int { OPT_TOUCH = 0x200, OPT_VIBRA, OPT_AREA, OPT_NAME, OPT_DIR, OPT_WAIT, OPT_ID };
+// Not const: a const table of pointers goes to .data.rel.ro, whose end is
+// aligned to a page, and with it zentu-probe linked statically would grow
+// by a page past its budget; as data it costs its own 132 bytes.
 // clang-format off
-constexpr tool_option OPTIONS[] = {
+constinit tool_option OPTIONS[] = {
     flag_option("--touch", OPT_TOUCH), flag_option("--vibra", OPT_VIBRA),
     flag_option("--area", OPT_AREA), value_option("--name", OPT_NAME),
     value_option("--dir", OPT_DIR), value_option("--wait", OPT_WAIT), value_option("--id", OPT_ID),
