@@ -449,3 +449,48 @@ map_analysis analyse_entries(const std::vector<map_entry>& entries, const map_en
     a.taken_start.assign(entries.size() + 1, 0);
     return a;
 }
+
+// --- The view of a map that check and svg share. ---
+
+analysis_limits default_limits(size_t entries, bool overlaps) {
+    analysis_limits l;
+    l.budget = 32 * entries + (size_t{1} << 22);
+    l.overlaps = overlaps;
+    return l;
+}
+
+namespace {
+
+map_entry bounding_box(const std::vector<map_entry>& entries) {
+    map_entry f{};
+    bool first = true;
+    for (const map_entry& e : entries) {
+        if (box_empty(e)) {
+            continue;
+        }
+        f = first ? e : map_entry{std::min(f.x1, e.x1),
+                                  std::min(f.y1, e.y1),
+                                  std::max(f.x2, e.x2),
+                                  std::max(f.y2, e.y2),
+                                  0,
+                                  0};
+        first = false;
+    }
+    return first ? map_entry{0, 0, 1, 1, 0, 0} : f;
+}
+
+}  // namespace
+
+map_view make_view(const std::vector<map_line>& lines, const map_entry* screen, bool overlaps) {
+    map_view v;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].result == MAPLINE_ENTRY) {
+            v.entries.push_back(lines[i].entry);
+            v.entry_line.push_back(i);
+        }
+    }
+    v.frame = screen != nullptr ? *screen : bounding_box(v.entries);
+    v.analysis =
+        analyse_entries(v.entries, screen, v.frame, default_limits(v.entries.size(), overlaps));
+    return v;
+}

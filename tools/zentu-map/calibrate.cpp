@@ -48,14 +48,7 @@ bool area_row(const touch_area& a, int32_t pixels, const int* m, int32_t* k) {
     const double row[3] = {
         span * m[0] / sx * CALIBRATION_SCALE, span * m[1] / sy * CALIBRATION_SCALE,
         (span * (m[2] - m[0] * a.x_min / sx - m[1] * a.y_min / sy) + 0.5) * CALIBRATION_SCALE};
-    for (int i = 0; i < 3; ++i) {
-        const double r = std::round(row[i]);
-        if (!(r >= INT32_MIN && r <= INT32_MAX)) {
-            return false;
-        }
-        k[i] = static_cast<int32_t>(r);
-    }
-    return true;
+    return round_row(row, k);
 }
 
 // Whether every corner of the area lands within a pixel of its corner of
@@ -87,57 +80,43 @@ struct request {
     mounting how;
 };
 
-// Takes "--name VALUE" or "--name=VALUE" at argv[*i]. Returns false when
-// argv[*i] is some other argument; *value is null when the value is missing.
-bool take_value(int argc, char** argv, int* i, const char* name, const char** value) {
-    const size_t n = strlen(name);
-    if (strcmp(argv[*i], name) == 0) {
-        *value = *i + 1 < argc ? argv[++*i] : nullptr;
-        return true;
-    }
-    if (strncmp(argv[*i], name, n) == 0 && argv[*i][n] == '=') {
-        *value = argv[*i] + n + 1;
-        return true;
-    }
-    return false;
-}
-
-// Acts on the argument at argv[*i]. Returns an empty string, or what is wrong.
-std::string take_argument(int argc, char** argv, int* i, request* r) {
-    const std::string arg = argv[*i];
-    const char* value = nullptr;
-    if (arg == "--mirror-x" || arg == "--mirror-y") {
-        (arg == "--mirror-x" ? r->how.mirror_x : r->how.mirror_y) = true;
+// Acts on one argument. Returns an empty string, or what is wrong.
+std::string take_argument(const arg& a, request* r) {
+    const char* value = a.kind == ARG_OPTION ? a.value : nullptr;
+    const int id = a.kind == ARG_OPTION || a.kind == ARG_MISSING ? a.id : 0;
+    if (id == OPT_MIRROR_X || id == OPT_MIRROR_Y) {
+        (id == OPT_MIRROR_X ? r->how.mirror_x : r->how.mirror_y) = true;
         r->rotate_given = true;
-    } else if (take_value(argc, argv, i, "--area", &value)) {
+    } else if (id == OPT_AREA) {
         const char* why = value == nullptr ? "needs a value" : parse_area(value, &r->area);
         r->has_area = true;
         return why == nullptr ? ""
                               : "--area " + std::string(value == nullptr ? "" : value) + ": " + why;
-    } else if (take_value(argc, argv, i, "--screen", &value)) {
+    } else if (id == OPT_SCREEN) {
         r->has_screen = value != nullptr && parse_screen(value, &r->screen);
         return r->has_screen ? ""
                              : "--screen needs WIDTHxHEIGHT with two positive numbers (such as "
                                "240x320)";
-    } else if (take_value(argc, argv, i, "--rotate", &value)) {
+    } else if (id == OPT_ROTATE) {
         const bool known =
             value != nullptr && (strcmp(value, "0") == 0 || strcmp(value, "90") == 0 ||
                                  strcmp(value, "180") == 0 || strcmp(value, "270") == 0);
         r->how.quarter_turns = known ? static_cast<int>(strtol(value, nullptr, 10)) / 90 : 0;
         r->rotate_given = true;
         return known ? "" : "--rotate takes 90, 180 or 270 (degrees clockwise)";
-    } else if (take_value(argc, argv, i, "--taps", &value)) {
+    } else if (id == OPT_TAPS) {
         r->taps = value;
         return value != nullptr ? "" : "--taps needs a file";
     } else {
-        return "calibrate: unexpected argument " + arg;
+        return "calibrate: unexpected argument " + std::string(a.text);
     }
     return "";
 }
 
 std::string parse_request(int argc, char** argv, request* r) {
-    for (int i = 0; i < argc; ++i) {
-        if (std::string why = take_argument(argc, argv, &i, r); !why.empty()) {
+    arg_reader reader = map_arguments(argc, argv, 0);
+    for (arg a = next_arg(&reader); a.kind != ARG_END; a = next_arg(&reader)) {
+        if (std::string why = take_argument(a, r); !why.empty()) {
             return why;
         }
     }
@@ -154,13 +133,22 @@ std::string parse_request(int argc, char** argv, request* r) {
     return "";
 }
 
+// "a0 a1 a2 a3 a4 a5 a6\n"
+std::string calibration_line(const calibration& c) {
+    std::string line;
+    for (int k = 0; k < CALIBRATION_NUMBERS; ++k) {
+        line += std::to_string(c.a[k]) + (k + 1 < CALIBRATION_NUMBERS ? " " : "\n");
+    }
+    return line;
+}
+
 // --taps: read, check against the screen, fit, and say how well it fits.
 int fit_command(const request& r, std::ostream& out, std::ostream& err) {
     const std::string name = strcmp(r.taps, "-") == 0 ? "standard input" : r.taps;
     FILE* file = strcmp(r.taps, "-") == 0 ? stdin : fopen(r.taps, "r");
     if (file == nullptr) {
         err << "zentu-map: cannot read " << name << ": " << strerror(errno) << '\n';
-        return 2;
+        return EXIT_TROUBLE;
     }
     std::vector<tap_target> targets;
     std::string why = read_targets(file, name, &targets);
@@ -180,7 +168,7 @@ int fit_command(const request& r, std::ostream& out, std::ostream& err) {
     }
     if (!why.empty()) {
         err << "zentu-map: " << why << '\n';
-        return 2;
+        return EXIT_TROUBLE;
     }
     out << calibration_line(c);
     const fit_quality q = measure_fit(targets, c);
@@ -213,14 +201,6 @@ const char* calibration_for_area(const touch_area& area, int32_t width, int32_t 
     return nullptr;
 }
 
-std::string calibration_line(const calibration& c) {
-    std::string line;
-    for (int k = 0; k < CALIBRATION_NUMBERS; ++k) {
-        line += std::to_string(c.a[k]) + (k + 1 < CALIBRATION_NUMBERS ? " " : "\n");
-    }
-    return line;
-}
-
 int calibrate_command(int argc, char** argv, std::ostream& out, std::ostream& err) {
     request r;
     if (const std::string why = parse_request(argc, argv, &r); !why.empty()) {
@@ -234,7 +214,7 @@ int calibrate_command(int argc, char** argv, std::ostream& out, std::ostream& er
     if (const char* why =
             calibration_for_area(r.area, r.screen.x_max + 1, r.screen.y_max + 1, r.how, &c)) {
         err << "zentu-map: " << describe_area(r.area) << ": " << why << '\n';
-        return 2;
+        return EXIT_TROUBLE;
     }
     out << calibration_line(c);
     return 0;

@@ -52,8 +52,9 @@ struct fit_quality {
 };
 [[nodiscard]] fit_quality measure_fit(const std::vector<tap_target>& targets, const calibration& c);
 
-// "a0 a1 a2 a3 a4 a5 a6\n"
-[[nodiscard]] std::string calibration_line(const calibration& c);
+// One row of a calibration, in 65536ths, rounded to whole numbers. Returns
+// false when one is beyond 32 bits.
+[[nodiscard]] bool round_row(const double row[3], int32_t* k);
 
 // The calibrate command (arguments after "calibrate"). Returns the exit
 // status, or -1 after a complaint on err when the caller is to show the usage.

@@ -119,17 +119,21 @@ void fit_axis(const std::vector<tap_target>& t, P pixel, double k[3]) {
 bool to_coefficients(const double k[3], int32_t* a) {
     const double scaled[3] = {k[0] * CALIBRATION_SCALE, k[1] * CALIBRATION_SCALE,
                               (k[2] + 0.5) * CALIBRATION_SCALE};
-    for (int i = 0; i < 3; ++i) {
-        const double r = std::round(scaled[i]);
-        if (!(r >= INT32_MIN && r <= INT32_MAX)) {
-            return false;
-        }
-        a[i] = static_cast<int32_t>(r);
-    }
-    return true;
+    return round_row(scaled, a);
 }
 
 }  // namespace
+
+bool round_row(const double row[3], int32_t* k) {
+    for (int i = 0; i < 3; ++i) {
+        const double r = std::round(row[i]);
+        if (!(r >= INT32_MIN && r <= INT32_MAX)) {
+            return false;
+        }
+        k[i] = static_cast<int32_t>(r);
+    }
+    return true;
+}
 
 std::string read_targets(FILE* file, const std::string& name, std::vector<tap_target>* targets) {
     std::string line;

@@ -8,7 +8,6 @@
 // the last always among them. Rows alike. Map lower bounds are exclusive,
 // so each key's x1 is one below its first point.
 #include <algorithm>
-#include <cstring>
 
 #include "zentu_map.h"
 
@@ -93,19 +92,24 @@ void write_command(std::ostream& out, const grid_spec& g) {
     }
 }
 
-// Takes "--name VALUE" or "--name=VALUE" at argv[*i]. Returns false when
-// argv[*i] is some other argument; *value is null when the value is missing.
-bool take_value(int argc, char** argv, int* i, const char* name, const char** value) {
-    const size_t n = strlen(name);
-    if (strcmp(argv[*i], name) == 0) {
-        *value = *i + 1 < argc ? argv[++*i] : nullptr;
-        return true;
+// Acts on --keys, --cols or --rows. Returns an empty string, or what is
+// wrong with it.
+std::string take_grid_option(const arg& a, grid_spec* g, const char** keys) {
+    const char* value = a.kind == ARG_OPTION ? a.value : nullptr;
+    if (a.kind == ARG_OPTION && a.id == OPT_KEYS) {
+        *keys = value;
+    } else if (a.kind == ARG_MISSING && a.id == OPT_KEYS) {
+        return "--keys needs a value";
+    } else if (a.id == OPT_COLS || a.id == OPT_ROWS) {
+        const bool cols = a.id == OPT_COLS;
+        if (value == nullptr || !parse_count(value, cols ? &g->columns : &g->rows)) {
+            return cols ? "--cols needs a whole number from 1 to 100000"
+                        : "--rows needs a whole number from 1 to 100000";
+        }
+    } else {
+        return "grid: unexpected argument " + shown(a.text);
     }
-    if (strncmp(argv[*i], name, n) == 0 && argv[*i][n] == '=') {
-        *value = argv[*i] + n + 1;
-        return true;
-    }
-    return false;
+    return "";
 }
 
 // Returns an empty string, or what is wrong with the arguments.
@@ -119,31 +123,17 @@ std::string parse_grid(int argc, char** argv, grid_spec* g) {
             return "a control character in " + shown(argv[i]) + ": not taken";
         }
     }
-    for (int i = 0; i < argc; ++i) {
+    arg_reader r = map_arguments(argc, argv, 0);
+    for (arg a = next_arg(&r); a.kind != ARG_END; a = next_arg(&r)) {
         std::string complaint;
-        const area_option taken = take_area_option(argc, argv, &i, &g->area, &complaint);
-        if (taken == AREA_BAD) {
+        const area_option taken = take_area_option(a, &g->area, &complaint);
+        if (taken == AREA_NONE) {
+            complaint = take_grid_option(a, g, &keys);
+        }
+        if (!complaint.empty()) {
             return complaint;
         }
-        const char* value = nullptr;
-        if (taken == AREA_TAKEN) {
-            has_area = true;
-        } else if (take_value(argc, argv, &i, "--keys", &value)) {
-            if (value == nullptr) {
-                return "--keys needs a value";
-            }
-            keys = value;
-        } else if (take_value(argc, argv, &i, "--cols", &value)) {
-            if (value == nullptr || !parse_count(value, &g->columns)) {
-                return "--cols needs a whole number from 1 to 100000";
-            }
-        } else if (take_value(argc, argv, &i, "--rows", &value)) {
-            if (value == nullptr || !parse_count(value, &g->rows)) {
-                return "--rows needs a whole number from 1 to 100000";
-            }
-        } else {
-            return "grid: unexpected argument " + shown(argv[i]);
-        }
+        has_area = has_area || taken == AREA_TAKEN;
     }
     if (!has_area) {
         return "grid needs --area X1..X2xY1..Y2 (or --screen WIDTHxHEIGHT)";

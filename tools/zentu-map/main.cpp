@@ -17,14 +17,11 @@
 #include <new>
 
 #include "calibrate.h"
-#include "version.h"
 #include "zentu_map.h"
 
 namespace {
 
-constexpr int EXIT_WARNINGS = 1;
-// A map that cannot be read, a wrong command line, output not written.
-constexpr int EXIT_TROUBLE = 2;
+constexpr int EXIT_WARNINGS = EXIT_NO;
 
 struct arguments {
     std::string command;
@@ -34,69 +31,50 @@ struct arguments {
     const char* background = nullptr;  // svg --background IMAGE
 };
 
-int usage(std::ostream& out = std::cerr) {
-    out << "usage: zentu-map check MAP [--screen WIDTHxHEIGHT | --area X1..X2xY1..Y2]\n"
-           "       zentu-map svg MAP [--screen WIDTHxHEIGHT [--background IMAGE] | --area "
-           "X1..X2xY1..Y2] > keypad.svg\n"
-           "       zentu-map grid --area X1..X2xY1..Y2 --cols C --rows R --keys KEYS > "
-           "keypad.map\n"
-           "       zentu-map calibrate --area X1..X2xY1..Y2 --screen WxH [--rotate 90|180|270] "
-           "[--mirror-x] [--mirror-y] > panel.cal\n"
-           "       zentu-map calibrate --screen WxH --taps TAPS > panel.cal\n"
-           "       zentu-map -h | --help | --version\n";
-    return EXIT_TROUBLE;
-}
+constexpr tool_text TOOL{
+    "zentu-map",
+    "usage: zentu-map check MAP [--screen WIDTHxHEIGHT | --area X1..X2xY1..Y2]\n"
+    "       zentu-map svg MAP [--screen WIDTHxHEIGHT [--background IMAGE] | --area "
+    "X1..X2xY1..Y2] > keypad.svg\n"
+    "       zentu-map grid --area X1..X2xY1..Y2 --cols C --rows R --keys KEYS > "
+    "keypad.map\n"
+    "       zentu-map calibrate --area X1..X2xY1..Y2 --screen WxH [--rotate 90|180|270] "
+    "[--mirror-x] [--mirror-y] > panel.cal\n"
+    "       zentu-map calibrate --screen WxH --taps TAPS > panel.cal\n"
+    "       zentu-map -h | --help | --version\n",
+    "\n"
+    "check reports every line of a map as zentu reads it, with warnings;\n"
+    "svg draws the map; grid writes a map of equal keys; calibrate writes a\n"
+    "calibration for zentu -k. MAP - is standard input.\n"
+    "Exit status: 0 fine, 1 warnings (check), 2 map unreadable, command line\n"
+    "wrong or output not written. See zentu-map(1).\n"};
 
-void help() {
-    usage(std::cout);
-    std::cout << "\n"
-                 "check reports every line of a map as zentu reads it, with warnings;\n"
-                 "svg draws the map; grid writes a map of equal keys; calibrate writes a\n"
-                 "calibration for zentu -k. MAP - is standard input.\n"
-                 "Exit status: 0 fine, 1 warnings (check), 2 map unreadable, command line\n"
-                 "wrong or output not written. See zentu-map(1).\n";
-}
-
-// The options whose value may be the next argument, whatever it looks like.
-bool takes_value(const char* arg) {
-    for (const char* name : {"--screen", "--area", "--keys", "--cols", "--rows", "--rotate",
-                             "--taps", "--background"}) {
-        if (strcmp(arg, name) == 0) {
-            return true;
+// The id of -h, --help or --version where an option may stand, or 0: the
+// value of an option is never one of them ("--keys -h" is two keys).
+int asks_for(int argc, char** argv) {
+    arg_reader r = map_arguments(argc, argv, 1);
+    for (arg a = next_arg(&r); a.kind != ARG_END; a = next_arg(&r)) {
+        if (a.kind == ARG_OPTION && (a.id == 'h' || a.id == OPTION_VERSION)) {
+            return a.id;
         }
     }
-    return false;
+    return 0;
 }
 
-// -h, --help or --version where an option may stand, or null: the value
-// of an option is never one of them ("--keys -h" is two keys).
-const char* asks_for(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        const char* a = argv[i];
-        if (strcmp(a, "-h") == 0 || strcmp(a, "--help") == 0 || strcmp(a, "--version") == 0) {
-            return a;
+// The map, or what is wrong with an argument that is not --screen or --area.
+std::string take_argument(const arg& o, arguments* a) {
+    if (o.id == OPT_BACKGROUND && a->command == "svg") {
+        if (o.kind == ARG_MISSING) {
+            return "--background needs an image file";
         }
-        i += takes_value(a) ? 1 : 0;
+        a->background = o.value;
+    } else if (o.kind == ARG_OPERAND && a->map == nullptr &&
+               (o.text[0] != '-' || strcmp(o.text, "-") == 0)) {
+        a->map = o.text;
+    } else {
+        return "unexpected argument " + std::string(o.text);
     }
-    return nullptr;
-}
-
-// Flushes standard output; a failure is the caller's to hear of. errno
-// still tells why the first write that failed did.
-int finish(int status) {
-    std::cout.flush();
-    if (std::cout) {
-        return status;
-    }
-    const int error = errno;
-    std::cerr << "zentu-map: cannot write the output: "
-              << (error != 0 ? strerror(error) : "write error") << '\n';
-    return EXIT_TROUBLE;
-}
-
-int complain(const std::string& complaint) {
-    std::cerr << "zentu-map: " << complaint << '\n';
-    return usage();
+    return "";
 }
 
 // Returns an empty string, or what is wrong with the command line.
@@ -108,26 +86,17 @@ std::string parse_arguments(int argc, char** argv, arguments* a) {
     if (a->command != "check" && a->command != "svg") {
         return "unknown command " + a->command;
     }
-    for (int i = 2; i < argc; ++i) {
+    arg_reader r = map_arguments(argc, argv, 2);
+    for (arg o = next_arg(&r); o.kind != ARG_END; o = next_arg(&r)) {
         std::string complaint;
-        const area_option taken = take_area_option(argc, argv, &i, &a->screen, &complaint);
-        if (taken == AREA_BAD) {
+        const area_option taken = take_area_option(o, &a->screen, &complaint);
+        if (taken == AREA_NONE) {
+            complaint = take_argument(o, a);
+        }
+        if (!complaint.empty()) {
             return complaint;
         }
         a->has_screen = a->has_screen || taken == AREA_TAKEN;
-        const std::string arg = argv[i];
-        if (taken == AREA_NONE && a->command == "svg" && arg.rfind("--background", 0) == 0) {
-            const bool joined = arg.rfind("--background=", 0) == 0;
-            if (!joined && (arg != "--background" || i + 1 >= argc)) {
-                return arg == "--background" ? "--background needs an image file"
-                                             : "unexpected argument " + arg;
-            }
-            a->background = joined ? argv[i] + strlen("--background=") : argv[++i];
-        } else if (taken == AREA_NONE && a->map == nullptr && (arg[0] != '-' || arg == "-")) {
-            a->map = argv[i];
-        } else if (taken == AREA_NONE) {
-            return "unexpected argument " + arg;
-        }
     }
     if (a->background != nullptr && !(a->has_screen && a->screen.is_screen)) {
         return "--background needs --screen WIDTHxHEIGHT, the image's size in pixels";
@@ -154,31 +123,29 @@ bool load(const char* path, std::vector<map_line>* lines) {
 
 }  // namespace
 
+// std::cout writes through standard output's stdio stream (synchronised,
+// the default), so finish_output hears of its failures too.
 int main(int argc, char** argv) {
     // A reader that has gone is an output failure like any other: say so.
     signal(SIGPIPE, SIG_IGN);
-    if (const char* asked = asks_for(argc, argv)) {
-        if (strcmp(asked, "--version") == 0) {
-            std::cout << "zentu-map " ZENTU_VERSION "\n";
-        } else {
-            help();
-        }
-        return finish(0);
+    if (const int asked = asks_for(argc, argv)) {
+        print_answer(TOOL, asked);
+        return finish_output(TOOL, 0);
     }
     if (argc >= 2 && strcmp(argv[1], "grid") == 0) {
         if (grid_command(argc - 2, argv + 2, std::cout, std::cerr) < 0) {
-            return usage();
+            return show_usage(TOOL);
         }
-        return finish(0);
+        return finish_output(TOOL, 0);
     }
     if (argc >= 2 && strcmp(argv[1], "calibrate") == 0) {
         const int status = calibrate_command(argc - 2, argv + 2, std::cout, std::cerr);
-        return status < 0 ? usage() : finish(status);
+        return status < 0 ? show_usage(TOOL) : finish_output(TOOL, status);
     }
     arguments a;
     if (const std::string complaint = parse_arguments(argc, argv, &a);
         !complaint.empty() || a.map == nullptr) {
-        return complain(complaint.empty() ? "no map file" : complaint);
+        return complain(TOOL, complaint.empty() ? "no map file" : complaint.c_str());
     }
     // Memory grows with the map; a map too large for it is one that cannot
     // be read, not a crash.
@@ -190,9 +157,10 @@ int main(int argc, char** argv) {
         const touch_area* screen = a.has_screen ? &a.screen : nullptr;
         if (a.command == "svg") {
             write_svg(std::cout, a.map, lines, screen, a.background);
-            return finish(0);
+            return finish_output(TOOL, 0);
         }
-        return finish(write_check(std::cout, a.map, lines, screen) > 0 ? EXIT_WARNINGS : 0);
+        return finish_output(TOOL,
+                             write_check(std::cout, a.map, lines, screen) > 0 ? EXIT_WARNINGS : 0);
     } catch (const std::bad_alloc&) {
         std::cout.flush();
         std::cerr << "zentu-map: not enough memory for " << a.map << '\n';

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "options.h"
 #include "tapmap/tapmap.h"
 
 // One piece as read_map_piece gives it: a whole line, or part of a line
@@ -45,13 +46,31 @@ struct touch_area {
 // Parses "X1..X2xY1..Y2". Returns null, or why the text is not an area.
 [[nodiscard]] const char* parse_area(const char* text, touch_area* area);
 
-// Takes --screen or --area (with its value as the next argument or after
-// "=") at argv[*i], moving *i past what it took. Returns AREA_NONE when the
-// argument is neither, AREA_BAD with *complaint set when its value is wrong
+// Every option of every command, so that -h, --help and --version count
+// only where an option may stand ("--keys -h" is two keys). A command
+// refuses the options that are not its own. Values come as the next
+// argument or after "=".
+enum map_option : int {
+    OPT_SCREEN = 0x200,
+    OPT_AREA,
+    OPT_BACKGROUND,
+    OPT_KEYS,
+    OPT_COLS,
+    OPT_ROWS,
+    OPT_ROTATE,
+    OPT_MIRROR_X,
+    OPT_MIRROR_Y,
+    OPT_TAPS,
+};
+
+// Reads argv[first..argc-1] with the options of every command.
+[[nodiscard]] arg_reader map_arguments(int argc, char** argv, int first);
+
+// Takes a --screen or --area. Returns AREA_NONE when the argument is
+// neither, AREA_BAD with *complaint set when its value is missing or wrong
 // or area already holds one (is not empty): one of them, once.
 enum area_option : int { AREA_NONE, AREA_TAKEN, AREA_BAD };
-[[nodiscard]] area_option take_area_option(int argc, char** argv, int* i, touch_area* area,
-                                           std::string* complaint);
+[[nodiscard]] area_option take_area_option(const arg& a, touch_area* area, std::string* complaint);
 
 // Reads decimal digits alone at *p (no blank, no sign), the same on every
 // CPU. Returns false when there are none or the number is beyond max.
@@ -75,22 +94,8 @@ enum area_option : int { AREA_NONE, AREA_TAKEN, AREA_BAD };
 // "0 < x <= 160, 0 < y <= 120"
 [[nodiscard]] std::string describe_box(const map_entry& b);
 
-// --- What the lines mean. ---
+// --- Words for what a map holds. ---
 
-// Text of the piece as zentu sees it: up to the first NUL byte.
-[[nodiscard]] std::string piece_text(const map_line& m);
-// Plain-words reason why zentu skips the line (result MAPLINE_SKIPPED).
-[[nodiscard]] std::string skip_reason(const map_line& m);
-// Whether the skipped line is one zentu skips by design: a comment or a
-// blank line, without a NUL byte.
-[[nodiscard]] bool skip_is_intended(const map_line& m);
-// Hints for tabs or carriage returns that join two fields into one, for
-// the first max_fields fields of the piece's text.
-[[nodiscard]] std::vector<std::string> join_hints(const std::string& text, size_t max_fields);
-// Warnings for the number fields of an entry's text that are not digits
-// after an optional sign ("1O0", a byte-order mark before "-1"), saying
-// what zentu reads from them.
-[[nodiscard]] std::vector<std::string> number_hints(const std::string& text, const map_entry& e);
 // "'a'", or "code 10 (newline)" for bytes that do not print.
 [[nodiscard]] std::string describe_character(unsigned char c);
 // The byte shown as C would write it in a string literal.

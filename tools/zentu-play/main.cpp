@@ -29,13 +29,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "options.h"
 #include "recording.h"
-#include "version.h"
 
 namespace {
 
-constexpr int EXIT_UNPLAYABLE = 1;
-constexpr int EXIT_TROUBLE = 2;  // usage, input or output
+constexpr int EXIT_UNPLAYABLE = EXIT_NO;
 
 // --hold at most this many ms, so that its microseconds fit a long long.
 constexpr long long HOLD_MAX_MS = LLONG_MAX / 1000;
@@ -78,32 +77,18 @@ bool wait_for_reader(int out, long long us) {
     return true;
 }
 
-void usage(FILE* out) {
-    fputs(
-        "usage: zentu-play [--no-pause] [--hold MS] [-o PATH] [RECORDING]\n"
-        "       zentu-play -h | --help | --version\n",
-        out);
-}
-
-void help() {
-    usage(stdout);
-    fputs(
-        "\n"
-        "Plays a recording of input events (evemu's E: lines) as input_event records.\n"
-        "  --no-pause  write all events at once, not as their time stamps say\n"
-        "  --hold MS   keep the output open MS milliseconds after the last event\n"
-        "  -o PATH     write to PATH (a file or a FIFO), not standard output\n"
-        "  RECORDING   read from it, not standard input (- is standard input)\n"
-        "Exit status: 0 played, 1 nothing to play or a line that cannot be played,\n"
-        "2 usage, a recording that cannot be read or an output not written.\n",
-        stdout);
-}
-
-int complain(const char* what, const char* arg) {
-    fprintf(stderr, "zentu-play: %s%s\n", what, arg);
-    usage(stderr);
-    return EXIT_TROUBLE;
-}
+constexpr tool_text TOOL{
+    "zentu-play",
+    "usage: zentu-play [--no-pause] [--hold MS] [-o PATH] [RECORDING]\n"
+    "       zentu-play -h | --help | --version\n",
+    "\n"
+    "Plays a recording of input events (evemu's E: lines) as input_event records.\n"
+    "  --no-pause  write all events at once, not as their time stamps say\n"
+    "  --hold MS   keep the output open MS milliseconds after the last event\n"
+    "  -o PATH     write to PATH (a file or a FIFO), not standard output\n"
+    "  RECORDING   read from it, not standard input (- is standard input)\n"
+    "Exit status: 0 played, 1 nothing to play or a line that cannot be played,\n"
+    "2 usage, a recording that cannot be read or an output not written.\n"};
 
 // Whole decimal milliseconds, 0 to HOLD_MAX_MS.
 bool parse_ms(const char* text, long long* ms) {
@@ -120,34 +105,51 @@ bool parse_ms(const char* text, long long* ms) {
     return p != text && *p == '\0';
 }
 
-// Returns 0, or the exit status after a complaint. *asked is set to -h,
-// --help or --version when one of them stands where an option may.
-int parse_args(int argc, char** argv, player_options* o, const char** asked) {
-    for (int i = 1; i < argc; ++i) {
-        const char* a = argv[i];
-        const bool has_next = i + 1 < argc;
-        if (strcmp(a, "-h") == 0 || strcmp(a, "--help") == 0 || strcmp(a, "--version") == 0) {
-            *asked = a;
-            return 0;
+enum : int { OPTION_NO_PAUSE = 0x200, OPTION_HOLD };
+// clang-format off
+constexpr tool_option OPTIONS[] = {
+    flag_option("--no-pause", OPTION_NO_PAUSE), value_option("--hold", OPTION_HOLD),
+    value_option("-o", 'o'), SHORT_HELP_OPTION, HELP_OPTION, VERSION_OPTION, {}};
+// clang-format on
+
+// Takes a recording, or says what is wrong with the argument.
+int take_operand(const char* a, player_options* o) {
+    if (a[0] == '-' && a[1] != '\0') {
+        return complain(TOOL, "unknown option ", a);  // "--"
+    }
+    if (o->in_path != nullptr) {
+        return complain(TOOL, "one recording at most, a second: ", a);
+    }
+    o->in_path = a;
+    return 0;
+}
+
+// Returns 0, or the exit status after a complaint. *asked is set to the
+// id of -h or --version when one of them stands where an option may.
+int parse_args(int argc, char** argv, player_options* o, int* asked) {
+    arg_reader r{argc, argv, OPTIONS, false, 1};
+    for (arg a = next_arg(&r); a.kind != ARG_END; a = next_arg(&r)) {
+        const bool missing = a.kind == ARG_MISSING;
+        if (a.kind == ARG_UNKNOWN) {
+            return complain(TOOL, "unknown option ", a.text);
         }
-        if (strcmp(a, "--no-pause") == 0) {
+        if (a.kind == ARG_OPERAND) {
+            if (const int status = take_operand(a.text, o)) {
+                return status;
+            }
+        } else if (a.id == 'h' || a.id == OPTION_VERSION) {
+            *asked = a.id;
+            return 0;
+        } else if (a.id == OPTION_NO_PAUSE) {
             o->pause = false;
-        } else if (strcmp(a, "--hold") == 0) {
-            if (!has_next || !parse_ms(argv[++i], &o->hold_ms)) {
-                return complain("--hold needs whole milliseconds, 0 or more: ",
-                                has_next ? argv[i] : "(none)");
+        } else if (a.id == OPTION_HOLD && (missing || !parse_ms(a.value, &o->hold_ms))) {
+            return complain(
+                TOOL, "--hold needs whole milliseconds, 0 or more: ", missing ? "(none)" : a.value);
+        } else if (a.id == 'o') {
+            if (missing) {
+                return complain(TOOL, "-o needs a path");
             }
-        } else if (strcmp(a, "-o") == 0) {
-            if (!has_next) {
-                return complain("-o needs a path", "");
-            }
-            o->out_path = argv[++i];
-        } else if (a[0] == '-' && a[1] != '\0') {
-            return complain("unknown option ", a);
-        } else if (o->in_path != nullptr) {
-            return complain("one recording at most, a second: ", a);
-        } else {
-            o->in_path = a;
+            o->out_path = a.value;
         }
     }
     return 0;
@@ -244,16 +246,12 @@ int open_output(FILE* in, const char* path) {
 
 int main(int argc, char** argv) {
     player_options o;
-    const char* asked = nullptr;
+    int asked = 0;
     if (const int status = parse_args(argc, argv, &o, &asked); status != 0) {
         return status;
     }
-    if (asked != nullptr) {
-        if (strcmp(asked, "--version") == 0) {
-            fputs("zentu-play " ZENTU_VERSION "\n", stdout);
-        } else {
-            help();
-        }
+    if (asked != 0) {
+        print_answer(TOOL, asked);
         if (fflush(stdout) != 0) {
             perror("zentu-play: write");
             return EXIT_TROUBLE;

@@ -18,15 +18,15 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "options.h"
 #include "probe.h"
 #include "wait.h"
-#include "version.h"
 
 namespace {
 
-constexpr int EXIT_FOUND = 0;
-constexpr int EXIT_NONE = 1;
-constexpr int EXIT_USAGE = 2;
+constexpr int EXIT_FOUND = EXIT_DONE;
+constexpr int EXIT_NONE = EXIT_NO;
+constexpr int EXIT_USAGE = EXIT_TROUBLE;
 
 // Nodes that could not be opened, named in the message when nothing fits.
 constexpr int MAX_UNOPENED = 8;
@@ -46,14 +46,13 @@ struct arguments {
     input_id id{};  // --id VVVV:PPPP: vendor and product
 };
 
-constexpr const char USAGE[] =
+constexpr tool_text TOOL{
+    "zentu-probe",
     "usage: zentu-probe [--dir DIR]\n"
     "       zentu-probe --touch [CHOICE] [--wait SECONDS] [--dir DIR]\n"
     "       zentu-probe --vibra [CHOICE] [--wait SECONDS] [--dir DIR]\n"
     "       zentu-probe --area [PATH | CHOICE] [--wait SECONDS] [--dir DIR]\n"
-    "where CHOICE is [--name PATTERN] [--id VVVV:PPPP]\n";
-
-constexpr const char HELP[] =
+    "where CHOICE is [--name PATTERN] [--id VVVV:PPPP]\n",
     "\n"
     "Without an option, lists every DIR/eventN (DIR is /dev/input) by number,\n"
     "one line each, fields separated by tabs:\n"
@@ -71,11 +70,10 @@ constexpr const char HELP[] =
     "  --version       print the version\n"
     "\n"
     "Exit status: 0 found or listed, 1 nothing suitable, 2 usage error or output\n"
-    "not written.\n";
+    "not written.\n"};
 
-int complain(const char* what, const char* arg) {
-    fprintf(stderr, "zentu-probe: %s%s\n%s", what, arg, USAGE);
-    return EXIT_USAGE;
+int complain(const char* what, const char* arg = "") {
+    return ::complain(TOOL, what, arg);
 }
 
 bool set_mode(arguments* a, mode m) {
@@ -85,6 +83,18 @@ bool set_mode(arguments* a, mode m) {
     a->what = m;
     return true;
 }
+
+enum : int { OPT_TOUCH = 0x200, OPT_VIBRA, OPT_AREA, OPT_NAME, OPT_DIR, OPT_WAIT, OPT_ID };
+// Not const: a const table of pointers goes to .data.rel.ro, whose end is
+// aligned to a page, and with it zentu-probe linked statically would grow
+// by a page past its budget; as data it costs its own 132 bytes.
+// clang-format off
+constinit tool_option OPTIONS[] = {
+    flag_option("--touch", OPT_TOUCH), flag_option("--vibra", OPT_VIBRA),
+    flag_option("--area", OPT_AREA), value_option("--name", OPT_NAME),
+    value_option("--dir", OPT_DIR), value_option("--wait", OPT_WAIT), value_option("--id", OPT_ID),
+    SHORT_HELP_OPTION, HELP_OPTION, VERSION_OPTION, {}};
+// clang-format on
 
 // --wait SECONDS: a whole number, at most the largest 32-bit int.
 bool parse_seconds(const char* text, int64_t* seconds) {
@@ -98,16 +108,13 @@ bool parse_seconds(const char* text, int64_t* seconds) {
     return *text != '\0';
 }
 
-// The value of --wait or --id (nullptr when it is missing): 0 when good,
-// else the status of a usage error.
-int parse_wait_or_id(const char* option, const char* value, arguments* a) {
-    if (value == nullptr) {
-        return complain("a value is missing after ", option);
-    }
-    if (option[2] == 'w' && !parse_seconds(value, &a->wait)) {
+// The value of --wait or --id: 0 when good, else the status of a usage
+// error.
+int parse_wait_or_id(int id, const char* value, arguments* a) {
+    if (id == OPT_WAIT && !parse_seconds(value, &a->wait)) {
         return complain("--wait takes a whole number of seconds, not ", value);
     }
-    if (option[2] == 'i') {
+    if (id == OPT_ID) {
         a->has_id = parse_id(value, &a->id);
         if (!a->has_id) {
             return complain("--id takes VENDOR:PRODUCT in hexadecimal, as 0eef:0001, not ", value);
@@ -116,48 +123,52 @@ int parse_wait_or_id(const char* option, const char* value, arguments* a) {
     return 0;
 }
 
+// --touch, --vibra or --area, with --area's PATH when the next argument is
+// not an option.
+int take_mode(const arg& o, arg_reader* r, arguments* a) {
+    const mode m = o.id == OPT_TOUCH ? mode::touch : o.id == OPT_VIBRA ? mode::vibra : mode::area;
+    if (!set_mode(a, m)) {
+        return complain("only one of --touch, --vibra and --area at a time");
+    }
+    if (m == mode::area && r->next < r->argc && r->argv[r->next][0] != '-') {
+        a->path = r->argv[r->next++];
+    }
+    return 0;
+}
+
 // Returns 0 when the arguments are good, else the exit status of a usage
 // error, having said what is wrong; -1 for help, -2 for the version.
 int parse(int argc, char** argv, arguments* a) {
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        const bool has_next = i + 1 < argc;
-        if (strcmp(arg, "-h") == 0 || strcmp(arg, "--help") == 0) {
-            return -1;
+    arg_reader r{argc, argv, OPTIONS, false, 1};
+    for (arg o = next_arg(&r); o.kind != ARG_END; o = next_arg(&r)) {
+        int bad = 0;
+        if (o.kind == ARG_UNKNOWN || o.kind == ARG_OPERAND) {
+            return complain("unknown argument ", o.text);
         }
-        if (strcmp(arg, "--version") == 0) {
-            return -2;
+        if (o.id == 'h' || o.id == OPTION_VERSION) {
+            return o.id == 'h' ? -1 : -2;
         }
-        if (strcmp(arg, "--touch") == 0 || strcmp(arg, "--vibra") == 0 ||
-            strcmp(arg, "--area") == 0) {
-            const mode m = arg[2] == 't' ? mode::touch : arg[2] == 'v' ? mode::vibra : mode::area;
-            if (!set_mode(a, m)) {
-                return complain("only one of --touch, --vibra and --area at a time", "");
-            }
-            if (m == mode::area && has_next && argv[i + 1][0] != '-') {
-                a->path = argv[++i];
-            }
-        } else if (strcmp(arg, "--name") == 0 || strcmp(arg, "--dir") == 0) {
-            if (!has_next) {
-                return complain("a value is missing after ", arg);
-            }
-            (arg[2] == 'n' ? a->name : a->dir) = argv[++i];
-        } else if (strcmp(arg, "--wait") == 0 || strcmp(arg, "--id") == 0) {
-            if (const int bad = parse_wait_or_id(arg, has_next ? argv[++i] : nullptr, a)) {
-                return bad;
-            }
+        if (o.id == OPT_TOUCH || o.id == OPT_VIBRA || o.id == OPT_AREA) {
+            bad = take_mode(o, &r, a);
+        } else if (o.kind == ARG_MISSING) {
+            return complain("a value is missing after ", o.text);
+        } else if (o.id == OPT_NAME || o.id == OPT_DIR) {
+            (o.id == OPT_NAME ? a->name : a->dir) = o.value;
         } else {
-            return complain("unknown argument ", arg);
+            bad = parse_wait_or_id(o.id, o.value, a);
+        }
+        if (bad != 0) {
+            return bad;
         }
     }
     if (a->name != nullptr && (a->what == mode::list || a->path != nullptr)) {
-        return complain("--name chooses for --touch, --vibra or --area without a path", "");
+        return complain("--name chooses for --touch, --vibra or --area without a path");
     }
     if (a->has_id && (a->what == mode::list || a->path != nullptr)) {
-        return complain("--id chooses for --touch, --vibra or --area without a path", "");
+        return complain("--id chooses for --touch, --vibra or --area without a path");
     }
     if (a->wait >= 0 && a->what == mode::list) {
-        return complain("--wait waits for --touch, --vibra or --area", "");
+        return complain("--wait waits for --touch, --vibra or --area");
     }
     return 0;
 }
@@ -385,16 +396,11 @@ int main(int argc, char** argv) {
     }
     int status = EXIT_FOUND;
     if (parsed == -2) {
-        fputs("zentu-probe " ZENTU_VERSION "\n", stdout);
+        print_answer(TOOL, OPTION_VERSION);
     } else if (parsed < 0) {
-        fputs(USAGE, stdout);
-        fputs(HELP, stdout);
+        print_answer(TOOL, 'h');
     } else {
         status = run(a);
     }
-    if (fflush(stdout) != 0 || ferror(stdout)) {
-        fprintf(stderr, "zentu-probe: cannot write the output: %s\n", strerror(errno));
-        return EXIT_USAGE;
-    }
-    return status;
+    return finish_output(TOOL, status);
 }

@@ -1,9 +1,47 @@
-// The touch area a map is meant for, as --screen or --area gives it.
+// A map file as zentu's reader reads it, piece by piece; the touch area a
+// map is meant for, as --screen or --area gives it; rectangles in map
+// terms; and the words for characters and bytes that the commands share.
+#include <algorithm>
 #include <cstring>
 
 #include "zentu_map.h"
 
 namespace {
+
+// clang-format off
+constexpr tool_option MAP_OPTIONS[] = {
+    value_option("--screen", OPT_SCREEN), value_option("--area", OPT_AREA),
+    value_option("--background", OPT_BACKGROUND), value_option("--keys", OPT_KEYS),
+    value_option("--cols", OPT_COLS), value_option("--rows", OPT_ROWS),
+    value_option("--rotate", OPT_ROTATE), value_option("--taps", OPT_TAPS),
+    flag_option("--mirror-x", OPT_MIRROR_X), flag_option("--mirror-y", OPT_MIRROR_Y),
+    SHORT_HELP_OPTION, HELP_OPTION, VERSION_OPTION, {}};
+// clang-format on
+
+// fgets stores the bytes it read and one NUL after them; NUL bytes read from
+// the file look the same. Filling the buffer with newlines first tells them
+// apart: fgets stops after a newline, so only the last byte read can be one,
+// and the stored NUL is the last byte that is not a fill newline.
+size_t stored_length(const char* buffer) {
+    size_t i = MAP_LINE_SIZE - 1;
+    while (i > 0 && buffer[i] == '\n') {
+        --i;
+    }
+    return i;
+}
+
+bool ends_line(const std::string& raw) {
+    return !raw.empty() && raw.back() == '\n';
+}
+
+// Marks the pieces of each line with how many there were.
+void count_pieces(std::vector<map_line>* lines) {
+    for (size_t i = lines->size(); i-- > 0;) {
+        map_line& m = (*lines)[i];
+        const bool last = i + 1 == lines->size() || (*lines)[i + 1].line != m.line;
+        m.pieces = last ? m.piece : (*lines)[i + 1].pieces;
+    }
+}
 
 // A map's lower bounds are exclusive, so an area's lowest point must have
 // a number below it: the area starts above the smallest 32-bit number.
@@ -62,6 +100,32 @@ bool has_control(const char* text) {
 }
 
 }  // namespace
+
+bool read_map_lines(FILE* file, std::vector<map_line>* lines) {
+    int line = 1;
+    int piece = 1;
+    for (;;) {
+        char buffer[MAP_LINE_SIZE];
+        memset(buffer, '\n', sizeof buffer);
+        if (!read_map_piece(file, buffer)) {
+            break;
+        }
+        map_line m;
+        m.line = line;
+        m.piece = piece;
+        m.raw.assign(buffer, stored_length(buffer));
+        m.result = parse_mapline(buffer, &m.entry);
+        if (ends_line(m.raw)) {
+            ++line;
+            piece = 1;
+        } else {
+            ++piece;
+        }
+        lines->push_back(m);
+    }
+    count_pieces(lines);
+    return ferror(file) == 0;
+}
 
 bool read_decimal(const char** p, int64_t max, int64_t* value) {
     const char* s = *p;
@@ -128,24 +192,17 @@ const char* parse_area(const char* text, touch_area* area) {
     return nullptr;
 }
 
-area_option take_area_option(int argc, char** argv, int* i, touch_area* area,
-                             std::string* complaint) {
-    const std::string arg = argv[*i];
-    std::string name;
-    const char* value = nullptr;
-    for (const char* option : {"--screen", "--area"}) {
-        if (arg == option) {
-            name = option;
-            value = *i + 1 < argc ? argv[++*i] : nullptr;
-        } else if (arg.rfind(std::string(option) + "=", 0) == 0) {
-            name = option;
-            value = argv[*i] + name.size() + 1;
-        }
-    }
-    if (name.empty()) {
+arg_reader map_arguments(int argc, char** argv, int first) {
+    return arg_reader{argc, argv, MAP_OPTIONS, true, first};
+}
+
+area_option take_area_option(const arg& a, touch_area* area, std::string* complaint) {
+    if (a.id != OPT_SCREEN && a.id != OPT_AREA) {
         return AREA_NONE;
     }
-    if (value == nullptr) {
+    const std::string name = a.id == OPT_SCREEN ? "--screen" : "--area";
+    const char* value = a.value;
+    if (a.kind == ARG_MISSING) {
         *complaint = name + " needs a value";
         return AREA_BAD;
     }
@@ -186,4 +243,68 @@ map_entry area_box(const touch_area& a) {
     b.x2 = a.x_max;
     b.y2 = a.y_max;
     return b;
+}
+
+bool box_empty(const map_entry& b) {
+    return b.x1 >= b.x2 || b.y1 >= b.y2;
+}
+
+map_entry box_intersection(const map_entry& a, const map_entry& b) {
+    map_entry r{};
+    r.x1 = std::max(a.x1, b.x1);
+    r.y1 = std::max(a.y1, b.y1);
+    r.x2 = std::min(a.x2, b.x2);
+    r.y2 = std::min(a.y2, b.y2);
+    return r;
+}
+
+uint64_t box_points(const map_entry& b) {
+    if (box_empty(b)) {
+        return 0;
+    }
+    const auto w = static_cast<uint64_t>(int64_t{b.x2} - b.x1);
+    const auto h = static_cast<uint64_t>(int64_t{b.y2} - b.y1);
+    return w * h;  // below 2^64: each side is below 2^32
+}
+
+std::string describe_box(const map_entry& b) {
+    return std::to_string(b.x1) + " < x <= " + std::to_string(b.x2) + ", " + std::to_string(b.y1) +
+           " < y <= " + std::to_string(b.y2);
+}
+
+uint32_t exit_status(int32_t value) {
+    return static_cast<uint32_t>(value) & 255U;
+}
+
+std::string describe_character(unsigned char c) {
+    if (c > ' ' && c < 0x7f) {
+        return std::string("'") + static_cast<char>(c) + "'";
+    }
+    const char* name = c == '\t'   ? " (tab)"
+                       : c == '\n' ? " (newline)"
+                       : c == '\r' ? " (carriage return)"
+                                   : "";
+    return "code " + std::to_string(c) + name;
+}
+
+std::string quote_bytes(const std::string& bytes) {
+    static const char hex[] = "0123456789abcdef";
+    std::string q = "\"";
+    for (const char ch : bytes) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '\t') {
+            q += "\\t";
+        } else if (c == '\r') {
+            q += "\\r";
+        } else if (c == '\n') {
+            q += "\\n";
+        } else if (c == '"' || c == '\\') {
+            q += std::string("\\") + ch;
+        } else if (c < ' ' || c >= 0x7f) {
+            q += std::string("\\x") + hex[c >> 4] + hex[c & 15];
+        } else {
+            q += ch;
+        }
+    }
+    return q + "\"";
 }
