@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // zentu-map calibrate: every mounting against the corner rule, fits from
 // exact and noisy taps, the taps it refuses, and svg over an image.
 #include <gtest/gtest.h>

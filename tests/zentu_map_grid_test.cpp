@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // zentu-map grid and --area: grids checked by zentu-map's own check, and
 // the arguments it refuses.
 #include <gtest/gtest.h>

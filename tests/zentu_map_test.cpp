@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // zentu-map: what check reports for maps made to trip each warning, its
 // analysis against a point-by-point model, the limits of its reports, and
 // the built tool on the example maps and on outputs that fail.

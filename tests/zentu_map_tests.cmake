@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # zentu-map: its analysis on memory files, and the built tool on the
 # example maps. Included from tests/CMakeLists.txt.
 find_program(ZENTU_XMLLINT xmllint)

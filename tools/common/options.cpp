@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The helpers' command lines: options by their whole names, usage, help.
 #include "options.h"
 

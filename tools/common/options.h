@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the helpers share on the command line: options read one at a time
 // from a table, a one-line complaint followed by the usage, the help and
 // --version answers, and the exit statuses.

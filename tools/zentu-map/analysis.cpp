@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the entries do to one another, found in one sweep from the lowest y
 // to the highest. Across the sweep, a segment tree over the distinct x edges
 // holds the entries whose y range the sweep is in; each of its nodes keeps

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // zentu-map calibrate --area: the calibration that maps the device's area
 // onto the display's pixels for a panel mounted turned or mirrored; and the
 // command line of both ways of making one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // zentu-map calibrate: a calibration line for zentu -k, from the touch
 // area and the way the panel is mounted, or fitted to measured taps.
 #pragma once

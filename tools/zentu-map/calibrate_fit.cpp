@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // zentu-map calibrate --taps: the calibration fitted to measured taps by
 // least squares, which takes rotation, mirroring, skew and a resistive
 // panel's real range in one step.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // zentu-map check: every piece of the file as zentu reads it, in plain
 // words, and warnings for what will surprise the map's author.
 #include <algorithm>

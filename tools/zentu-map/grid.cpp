@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // zentu-map grid: a keypad of C x R keys over a touch area, written as a
 // map in the device's own units.
 //

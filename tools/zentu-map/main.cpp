@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // zentu-map: checks a zentu map file and draws it.
 //
 //   zentu-map check MAP [--screen WIDTHxHEIGHT | --area X1..X2xY1..Y2]

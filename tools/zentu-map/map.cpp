@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A map file as zentu's reader reads it, piece by piece; the touch area a
 // map is meant for, as --screen or --area gives it; rectangles in map
 // terms; and the words for characters and bytes that the commands share.

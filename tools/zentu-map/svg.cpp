@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // zentu-map svg: the screen and every entry's rectangle, drawn so that the
 // entry a tap reaches is the one on top.
 #include <algorithm>

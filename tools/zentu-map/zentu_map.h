@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // zentu-map: shows map authors what zentu makes of a map file. It reads the
 // file with zentu's own map reader, so what it reports is what zentu does.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // zentu-play: writes the events of an evemu-style recording as input_event
 // records, pausing between them as their time stamps say.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The recording's line reader and parser, on plain C strings.
 #include "recording.h"
 

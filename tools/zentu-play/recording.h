@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Lines of an evemu-style recording: "E: <sec>.<usec> <type> <code> <value>"
 // with type and code in hexadecimal, as evemu-record writes them. Every
 // field is checked against what an input_event record can hold.

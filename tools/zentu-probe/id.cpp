@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The vendor and product an input device gives through EVIOCGID: read
 // from --id, written as the listing's last field.
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // zentu-probe: lists the input event devices and what zentu makes of them,
 // or prints the one a script should hand to zentu.
 //

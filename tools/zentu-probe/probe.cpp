@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Asking one node what it is, walking the nodes in order, and writing the
 // listing's records.
 #include <cerrno>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // zentu-probe: finds the input event devices that zentu can read and
 // write, so that a script need not know which eventN they are this boot.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Waiting for nodes: inotify on the directory, or on its parent while the
 // directory itself is missing (devtmpfs makes /dev/input only with the
 // first input device).

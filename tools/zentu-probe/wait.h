@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Waiting for a device node to appear, as at boot before the driver of
 // the touch controller has come up: woken by the kernel's notice of a new
 // node or of changed permissions in the directory, bounded by a deadline
