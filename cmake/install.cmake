@@ -47,9 +47,8 @@ License: Expat
 install(FILES ${PROJECT_BINARY_DIR}/copyright changelog DESTINATION ${_package_docdir})
 
 # --- Debian package ------------------------------------------------------
-# zentu itself asks for no glibc newer than this: 64-bit time on 32-bit ARM
-# takes 2.34. A test holds the binary to it.
-set(ZENTU_GLIBC_MIN 2.34 CACHE STRING "Newest glibc the dynamic zentu may ask for")
+# The glibc zentu may ask for, the libraries and the size budgets.
+include(${CMAKE_CURRENT_LIST_DIR}/budgets.cmake)
 
 # The toolchain files name the Debian architecture; a host build maps the
 # processor's name.
@@ -103,7 +102,7 @@ if(NOT ZENTU_STATIC)
   endforeach()
   file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/zentu-cpack-depends.cmake CONTENT
 "# Generated: makes the package depend on the glibc its programs need.
-include(\"${CMAKE_CURRENT_LIST_DIR}/glibc-version.cmake\")
+include(\"${CMAKE_CURRENT_LIST_DIR}/budgets.cmake\")
 zentu_newest_glibc(_glibc \"${CMAKE_READELF}\"${_programs})
 set(CPACK_DEBIAN_PACKAGE_DEPENDS \"libc6 (>= \${_glibc})\")
 ")

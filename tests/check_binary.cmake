@@ -7,12 +7,10 @@
 #   -DSTRIP=.. -DBINARY=.. -DMAX_SIZE=<bytes> -DWORK=<dir>
 #       the stripped binary is at most MAX_SIZE bytes
 
+include(${CMAKE_CURRENT_LIST_DIR}/../cmake/budgets.cmake)
+
 function(check_needed)
-  execute_process(COMMAND ${READELF} -d -W ${BINARY}
-                  OUTPUT_VARIABLE out RESULT_VARIABLE rc)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "${READELF} -d failed on ${BINARY}")
-  endif()
+  zentu_readelf(out ${READELF} -d ${BINARY})
   string(REGEX MATCHALL "\\(NEEDED\\)[^\n]*\\[[^]\n]*\\]" lines "${out}")
   set(needed "")
   foreach(line IN LISTS lines)
@@ -21,14 +19,12 @@ function(check_needed)
   endforeach()
   message(STATUS "NEEDED: ${needed}")
   if(LIBC_PARTS)
-    list(FILTER needed EXCLUDE REGEX "^(libm\\.so\\.6|ld-linux[-a-z0-9_.]*\\.so\\.[0-9]+|ld\\.so\\.1)$")
+    list(FILTER needed EXCLUDE REGEX "^(${ZENTU_LIBC_PARTS})$")
   endif()
   if(NOT "${needed}" STREQUAL "${EXPECT_NEEDED}")
     message(FATAL_ERROR "${BINARY} needs [${needed}], expected [${EXPECT_NEEDED}]")
   endif()
 endfunction()
-
-include(${CMAKE_CURRENT_LIST_DIR}/../cmake/glibc-version.cmake)
 
 function(check_glibc_versions)
   zentu_newest_glibc(newest ${READELF} ${BINARY})

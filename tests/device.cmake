@@ -8,15 +8,15 @@ gtest_discover_tests(zentu_platform_tests DISCOVERY_TIMEOUT 60)
 
 set(_check ${CMAKE_CURRENT_SOURCE_DIR}/check_binary.cmake)
 
-# Nothing but libc, so the binary runs on any device with a C library
-# (and needs nothing at all when linked statically), and no newer glibc
-# than the README promises. The installed helpers may also need other parts
-# of the C library (libm, the loader), all in the one package the Debian
-# package depends on, whose version follows what they ask for.
+# Nothing but the libraries, no newer glibc and no more bytes than
+# cmake/budgets.cmake allows.
+include(${PROJECT_SOURCE_DIR}/cmake/budgets.cmake)
 if(ZENTU_STATIC)
   set(_needed "")
+  set(_budget ZENTU_STATIC_SIZE_BUDGET)
 else()
-  set(_needed libc.so.6)
+  set(_needed ${ZENTU_LIBC})
+  set(_budget ZENTU_SIZE_BUDGET)
 endif()
 add_test(NAME zentu_needs_only_libc
   COMMAND ${CMAKE_COMMAND} -DREADELF=${CMAKE_READELF} -DBINARY=$<TARGET_FILE:zentu>
@@ -27,28 +27,13 @@ foreach(_tool IN LISTS ZENTU_INSTALLED_TOOLS)
             "-DEXPECT_NEEDED=${_needed}" -DLIBC_PARTS=ON -P ${_check})
 endforeach()
 
-# The stripped programs that go on the device must fit its budget (32-bit
-# ARM, its home): 16 KiB each linked against glibc. Linked statically they
-# carry the parts of musl they use: 44 KiB for zentu (the calibration, the
-# resynchronisation after dropped events and the touch-screen check took
-# 2.9 KB of code past a 4 KiB page at 40 KiB), 52 KiB for
-# zentu-probe, whose printf brings musl's formatting core (6 KB), whose
-# directory listing brings its allocator (5 KB), and whose wait for the
-# device at boot (inotify, 2.3 KB) took it past a 4 KiB page at 48 KiB.
-if(ZENTU_STATIC)
-  set(_size_limit_zentu 45056)
-  set(_size_limit_zentu-probe 53248)
-else()
-  set(_size_limit_zentu 16384)
-  set(_size_limit_zentu-probe 16384)
-endif()
-if(ZENTU_DEB_ARCH STREQUAL "armhf")
-  foreach(_program zentu zentu-probe)
+foreach(_program zentu ${ZENTU_INSTALLED_TOOLS})
+  if(ZENTU_DEB_ARCH STREQUAL ZENTU_BUDGET_ARCH AND DEFINED ${_budget}_${_program})
     add_test(NAME ${_program}_stripped_size
       COMMAND ${CMAKE_COMMAND} -DSTRIP=${CMAKE_STRIP} -DBINARY=$<TARGET_FILE:${_program}>
-              -DMAX_SIZE=${_size_limit_${_program}} -DWORK=${CMAKE_CURRENT_BINARY_DIR} -P ${_check})
-  endforeach()
-endif()
+              -DMAX_SIZE=${${_budget}_${_program}} -DWORK=${CMAKE_CURRENT_BINARY_DIR} -P ${_check})
+  endif()
+endforeach()
 
 # The man page documents every option the program knows.
 add_test(NAME zentu_man_page_options

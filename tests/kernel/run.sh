@@ -18,12 +18,11 @@ here=$(cd "$(dirname "$0")" && pwd)
 case $arch in
 x86_64)
     qemu=(qemu-system-x86_64 -M pc)
-    cxx=g++ console=ttyS0 toolchain=()
+    cxx=g++ console=ttyS0 preset=default
     ;;
 armhf)
     qemu=(qemu-system-arm -M virt -cpu cortex-a15)
-    cxx=arm-linux-gnueabihf-g++ console=ttyAMA0
-    toolchain=(-DCMAKE_TOOLCHAIN_FILE="$src/cmake/arm-linux-gnueabihf.cmake")
+    cxx=arm-linux-gnueabihf-g++ console=ttyAMA0 preset=armhf
     ;;
 *) echo "unknown architecture $arch" >&2; exit 2 ;;
 esac
@@ -46,10 +45,9 @@ t1=$(seconds)
 
 mkdir -p "$work"
 # The guest has nothing but busybox: everything else goes in static, zentu
-# and the driver built alike, with the product's own toolchain file.
-cmake -S "$src" -B "$work/build" -DCMAKE_BUILD_TYPE=MinSizeRel -DZENTU_WERROR=ON \
-    -DZENTU_TESTS=OFF -DZENTU_KERNEL_GUEST=ON -DCMAKE_EXE_LINKER_FLAGS=-static \
-    "${toolchain[@]}" >"$work.cmake.log"
+# and the driver built alike, as the product's own preset builds them.
+cmake -S "$src" --preset "$preset" -B "$work/build" -DZENTU_TESTS=OFF -DZENTU_KERNEL_GUEST=ON \
+    -DCMAKE_EXE_LINKER_FLAGS=-static >"$work.cmake.log"
 cmake --build "$work/build" -j2 --target zentu zentu-probe zentu-kernel-driver >>"$work.cmake.log"
 root=$work/root
 rm -rf "$root"
