@@ -14,7 +14,8 @@ char* append_decimal(char* out, int32_t v) {
         // m / 10 by its reciprocal, exact for every 32-bit m: ARM CPUs
         // without a divide instruction would otherwise call a library
         // routine larger than this whole file.
-        const auto q = static_cast<uint32_t>((uint64_t{m} * 0xCCCCCCCDU) >> 35);
+        const uint64_t scaled = uint64_t{m} * uint64_t{0xCCCCCCCDU};
+        const auto q = static_cast<uint32_t>(scaled >> 35);
         *--d = static_cast<char>('0' + (m - q * 10));
         m = q;
     } while (m != 0);
