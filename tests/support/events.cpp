@@ -7,8 +7,8 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
-#include <sstream>
 #include <stdexcept>
 
 input_event make_event(uint16_t type, uint16_t code, int32_t value) {
@@ -31,22 +31,50 @@ events finger_up() {
 
 namespace {
 
-// One step of a fingers() script.
-step finger_step(const std::string& text) {
-    std::istringstream in(text);
-    int after = 0;
-    if (in.peek() == '+') {
-        in.get();
-        in >> after;
+// A decimal number at *p, after blanks; false when there is none.
+bool read_int(const char** p, int32_t* value) {
+    char* end = nullptr;
+    const long v = strtol(*p, &end, 10);
+    if (end == *p) {
+        return false;
     }
-    std::string word;
+    *value = static_cast<int32_t>(v);
+    *p = end;
+    return true;
+}
+
+// Whether the word at *p (after blanks) is word; if so, moves past it.
+bool read_word(const char** p, const char* word) {
+    while (**p == ' ') {
+        ++*p;
+    }
+    const size_t n = strlen(word);
+    if (strncmp(*p, word, n) != 0) {
+        return false;
+    }
+    *p += n;
+    return true;
+}
+
+// One step of a fingers() script. Plain C parsing: the C++ streams of a
+// libstdc++ linked against musl do not set eof alike.
+step finger_step(const std::string& text) {
+    const char* p = text.c_str();
+    int32_t after = 0;
     int32_t x = 0;
     int32_t y = 0;
-    in >> word;
-    if ((word == "down" || word == "move") && in >> x >> y && in.eof()) {
-        return {after, word == "down" ? finger_down(x, y) : finger_move(x, y)};
+    if (*p == '+' && !read_int(&p, &after)) {
+        p = "";  // no delay after the sign: not a step
     }
-    if (word == "up" && in.eof()) {
+    const bool down = read_word(&p, "down");
+    const bool move = !down && read_word(&p, "move");
+    const bool up = !down && !move && read_word(&p, "up");
+    const bool placed = (down || move) && read_int(&p, &x) && read_int(&p, &y);
+    const bool ended = read_word(&p, "") && *p == '\0';
+    if (placed && ended) {
+        return {after, down ? finger_down(x, y) : finger_move(x, y)};
+    }
+    if (up && ended) {
         return {after, finger_up()};
     }
     throw std::invalid_argument("not a finger step: " + text);
