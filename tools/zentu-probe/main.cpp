@@ -27,7 +27,6 @@ namespace {
 
 constexpr int EXIT_FOUND = EXIT_DONE;
 constexpr int EXIT_NONE = EXIT_NO;
-constexpr int EXIT_USAGE = EXIT_TROUBLE;
 
 // Nodes that could not be opened, named in the message when nothing fits.
 constexpr int MAX_UNOPENED = 8;
