@@ -83,8 +83,8 @@ void complain(const char* path, calibration_problem problem, int field) {
     }
 }
 
-// a + b, held short of the 64-bit limits in the direction it overflowed
-// (never at INT64_MIN, so a division by -1 stays defined).
+// a + b, held at the 64-bit limit in the direction it overflowed: the
+// quotient is then beyond 32 bits for any divisor, and held there.
 int64_t held_sum(int64_t a, int64_t b) {
     int64_t sum = 0;
     if (__builtin_add_overflow(a, b, &sum)) {
